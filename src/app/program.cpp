@@ -1,0 +1,77 @@
+#include "app/program.h"
+
+#include <glibmm/main.h>
+
+#include <algorithm>
+
+#include "browser/form1.h"
+#include "browser/navigation.h"
+#include "browser/startup.h"
+#include "browser/window_commands.h"
+#include "platform/guarded.h"
+#include "platform/web_browser.h"
+
+namespace kv {
+
+Program::Program(DesktopServices& services, WebBrowserFactory& browsers, std::string app_folder,
+                 std::function<void()> quit)
+    : services_(services),
+      browsers_(browsers),
+      app_folder_(std::move(app_folder)),
+      quit_(std::move(quit)) {}
+
+Program::~Program() {
+  // Windows go before the services and factories they use.
+  windows_.clear();
+}
+
+Form1& Program::load_main_window(WebBrowser* related) {
+  auto form = std::make_unique<Form1>(browsers_.create(related), browsers_.create(nullptr));
+  Form1& added = *form;
+  windows_.push_back(std::move(form));
+  attach_behaviour(added);
+  run_startup(added);
+  return added;
+}
+
+Form1& Program::open_first_main_window() {
+  Form1& form = load_main_window(nullptr);
+  first_ = &form;
+  form.show();
+  return form;
+}
+
+void Program::attach_behaviour(Form1& form) {
+  attach_navigation(form, services_);
+  attach_window_commands(form, *this);
+  // The close box closes this window only.
+  form.signal_delete_event().connect(
+      [&form](GdkEventAny*) {
+        form.hide();
+        return true;
+      },
+      false);
+  form.signal_hide().connect([this, &form] { on_main_window_closed(form); });
+}
+
+void Program::on_main_window_closed(Form1& form) {
+  if (ended_) return;
+  if (first_ == &form) first_ = nullptr;
+  // The window is destroyed once the handler that closed it has returned.
+  Glib::signal_idle().connect_once([this, closed = &form] {
+    std::erase_if(windows_, [closed](const auto& w) { return w.get() == closed; });
+  });
+  const bool any_open = std::any_of(windows_.begin(), windows_.end(), [&form](const auto& w) {
+    return w.get() != &form && w->get_visible();
+  });
+  if (!any_open) end_program();
+}
+
+void Program::end_program() {
+  if (ended_) return;
+  ended_ = true;
+  for (auto& window : windows_) guarded([&] { window->hide(); });
+  quit_();
+}
+
+}  // namespace kv

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser/program_host.h"
+
+namespace kv {
+
+class DesktopServices;
+class WebBrowserFactory;
+
+// The program object: owns every window, opens main windows with their behaviour
+// attached, and ends the program.
+class Program : public ProgramHost {
+ public:
+  // `quit` leaves the main loop; `app_folder` is where the program keeps fav.Dat.
+  Program(DesktopServices& services, WebBrowserFactory& browsers, std::string app_folder,
+          std::function<void()> quit);
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  Program(Program&&) = delete;
+  Program& operator=(Program&&) = delete;
+  ~Program() override;
+
+  Form1& load_main_window(WebBrowser* related) override;
+  Form1* first_main_window() override { return first_; }
+  void end_program() override;
+
+  // Loads and shows the first main window.
+  Form1& open_first_main_window();
+
+  [[nodiscard]] std::size_t main_window_count() const { return windows_.size(); }
+  [[nodiscard]] Form1& main_window(std::size_t index) { return *windows_.at(index); }
+  [[nodiscard]] bool ended() const { return ended_; }
+  [[nodiscard]] const std::string& app_folder() const { return app_folder_; }
+  [[nodiscard]] DesktopServices& services() { return services_; }
+
+ private:
+  void attach_behaviour(Form1& form);
+  void on_main_window_closed(Form1& form);
+
+  DesktopServices& services_;
+  WebBrowserFactory& browsers_;
+  std::string app_folder_;
+  std::function<void()> quit_;
+  std::vector<std::unique_ptr<Form1>> windows_;
+  Form1* first_ = nullptr;
+  bool ended_ = false;
+};
+
+}  // namespace kv

@@ -1,0 +1,18 @@
+#include "browser/startup.h"
+
+#include "browser/addresses.h"
+#include "browser/form1.h"
+#include "platform/guarded.h"
+#include "platform/widget_style.h"
+
+namespace kv {
+
+void run_startup(Form1& form) {
+  guarded([&] { set_back_color(form.client_area(), 0x00FF0000); });
+  guarded([&] { form.Popup = false; });
+  // Opened directly, not through Go: not prefixed, not listed, Back stays disabled.
+  guarded([&] { form.wWeb.Navigate(kStartPageUrl); });
+  guarded([&] { form.mnuFileWorkOffline.set_active(false); });
+}
+
+}  // namespace kv

@@ -1,0 +1,20 @@
+#include "browser/window_commands.h"
+
+#include "browser/form1.h"
+#include "browser/program_host.h"
+#include "platform/guarded.h"
+
+namespace kv {
+
+void attach_window_commands(Form1& form, ProgramHost& host) {
+  form.mnuFileNewNewWindow.signal_activate().connect([&host] {
+    // Nothing passes from this window: the new one starts afresh.
+    guarded([&] { host.load_main_window(nullptr).show(); });
+  });
+  form.mnuFileClose.signal_activate().connect([&form, &host] {
+    guarded([&] { form.hide(); });
+    host.end_program();
+  });
+}
+
+}  // namespace kv

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <glibmm/ustring.h>
+#include <sigc++/signal.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace Gtk {
+class Widget;
+}
+
+namespace kv {
+
+// Command identifiers and execution options of ExecWB, by their published numbers.
+namespace olecmd {
+inline constexpr std::int32_t kSaveAs = 4;
+inline constexpr std::int32_t kPrint = 6;
+inline constexpr std::int32_t kPrintPreview = 7;
+inline constexpr std::int32_t kPageSetup = 8;
+inline constexpr std::int32_t kProperties = 10;
+inline constexpr std::int32_t kCut = 11;
+inline constexpr std::int32_t kCopy = 12;
+inline constexpr std::int32_t kPaste = 13;
+inline constexpr std::int32_t kUndo = 15;
+inline constexpr std::int32_t kSelectAll = 17;
+inline constexpr std::int32_t kClearSelection = 18;
+inline constexpr std::int32_t kZoom = 19;
+inline constexpr std::int32_t kShowFind = 42;
+
+inline constexpr std::int32_t kDoDefault = 0;
+inline constexpr std::int32_t kDontPromptUser = 2;
+}  // namespace olecmd
+
+// The extra input / output arguments of ExecWB keep their width, because callers
+// pass a 16-bit 0 for Save As and Print Preview and a 32-bit level for Zoom.
+using ExecArg = std::variant<std::int16_t, std::int32_t>;
+
+// The embedded browser control as the windows see it: the members they call and the
+// events they handle. Implementations never throw out of a member; a call the engine
+// refuses simply does nothing.
+class WebBrowser {
+ public:
+  WebBrowser() = default;
+  WebBrowser(const WebBrowser&) = delete;
+  WebBrowser& operator=(const WebBrowser&) = delete;
+  WebBrowser(WebBrowser&&) = delete;
+  WebBrowser& operator=(WebBrowser&&) = delete;
+  virtual ~WebBrowser() = default;
+
+  // The widget to place in a window.
+  virtual Gtk::Widget& widget() = 0;
+
+  virtual void Navigate(const Glib::ustring& url) = 0;
+  // Shows the shell folder that the item-id list names.
+  virtual void Navigate2(const std::vector<std::uint8_t>& item_id_list) = 0;
+  virtual void GoBack() = 0;
+  virtual void GoForward() = 0;
+  virtual void GoHome() = 0;
+  virtual void Stop() = 0;
+  virtual void Refresh() = 0;
+
+  void ExecWB(std::int32_t cmd, std::int32_t opt) { exec_wb(cmd, opt, std::nullopt, std::nullopt); }
+  void ExecWB(std::int32_t cmd, std::int32_t opt, ExecArg in) { exec_wb(cmd, opt, in, std::nullopt); }
+  void ExecWB(std::int32_t cmd, std::int32_t opt, ExecArg in, ExecArg out) {
+    exec_wb(cmd, opt, in, out);
+  }
+
+  // Sets the shown document's designMode ("On" / "Off").
+  virtual void SetDesignMode(const Glib::ustring& value) = 0;
+
+  [[nodiscard]] virtual Glib::ustring LocationURL() const = 0;
+  [[nodiscard]] virtual Glib::ustring LocationName() const = 0;
+
+  virtual void SetFocus() = 0;
+  virtual void SetVisible(bool visible) = 0;
+  [[nodiscard]] virtual bool Visible() const = 0;
+
+  // Events.
+  sigc::signal<void(const Glib::ustring&)> StatusTextChange;
+  sigc::signal<void(std::int32_t, std::int32_t)> ProgressChange;
+  sigc::signal<void()> DownloadBegin;
+  sigc::signal<void()> DownloadComplete;
+  sigc::signal<void(const Glib::ustring&)> TitleChange;
+  // ppDisp: the control that is to show the requested window (set by the handler).
+  // Cancel: set to true to drop the request.
+  sigc::signal<void(WebBrowser*&, bool&)> NewWindow2;
+  sigc::signal<void(const Glib::ustring&)> NavigateComplete2;
+  sigc::signal<void(const Glib::ustring&)> DocumentComplete;
+
+ protected:
+  virtual void exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,
+                       std::optional<ExecArg> out) = 0;
+};
+
+// Makes the browser controls of new windows. A control made for a page's request
+// for a new window is related to the requesting control (same session, same opener).
+class WebBrowserFactory {
+ public:
+  WebBrowserFactory() = default;
+  WebBrowserFactory(const WebBrowserFactory&) = delete;
+  WebBrowserFactory& operator=(const WebBrowserFactory&) = delete;
+  WebBrowserFactory(WebBrowserFactory&&) = delete;
+  WebBrowserFactory& operator=(WebBrowserFactory&&) = delete;
+  virtual ~WebBrowserFactory() = default;
+
+  virtual std::unique_ptr<WebBrowser> create(WebBrowser* related) = 0;
+};
+
+}  // namespace kv

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <gtkmm/drawingarea.h>
+
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/web_browser.h"
+
+namespace kv::test {
+
+// A browser control that records every call made on it, can be told to refuse some
+// members (they throw, as a failing control would), and lets a test fire its events.
+class FakeWebBrowser : public WebBrowser {
+ public:
+  struct Call {
+    std::string member;
+    Glib::ustring text;               // Navigate's address, SetDesignMode's value
+    std::vector<std::uint8_t> bytes;  // Navigate2's item-id list
+    std::int32_t cmd = 0;             // ExecWB
+    std::int32_t opt = 0;
+    std::optional<ExecArg> in;
+    std::optional<ExecArg> out;
+  };
+
+  FakeWebBrowser();
+
+  Gtk::Widget& widget() override { return area_; }
+  void Navigate(const Glib::ustring& url) override;
+  void Navigate2(const std::vector<std::uint8_t>& item_id_list) override;
+  void GoBack() override { record("GoBack"); }
+  void GoForward() override { record("GoForward"); }
+  void GoHome() override { record("GoHome"); }
+  void Stop() override { record("Stop"); }
+  void Refresh() override { record("Refresh"); }
+  void SetDesignMode(const Glib::ustring& value) override;
+  [[nodiscard]] Glib::ustring LocationURL() const override;
+  [[nodiscard]] Glib::ustring LocationName() const override;
+  void SetFocus() override;
+  void SetVisible(bool visible) override;
+  [[nodiscard]] bool Visible() const override { return area_.get_visible(); }
+
+  // The members called, in order, without their arguments.
+  [[nodiscard]] std::vector<std::string> members() const;
+  // Only the calls of one member.
+  [[nodiscard]] std::vector<Call> calls_of(const std::string& member) const;
+
+  mutable std::vector<Call> calls;
+  std::set<std::string> refused;  // members that throw after being recorded
+  Glib::ustring location_url;
+  Glib::ustring location_name;
+
+ protected:
+  void exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,
+               std::optional<ExecArg> out) override;
+
+ private:
+  void record(Call call) const;
+  void record(const char* member) const { record(Call{member}); }
+
+  Gtk::DrawingArea area_;
+};
+
+}  // namespace kv::test

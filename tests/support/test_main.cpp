@@ -1,0 +1,41 @@
+// Test runner for every test binary: a private home for the engine's and the program's
+// data, GTK on the test display, then GoogleTest.
+#include <gtest/gtest.h>
+#include <gtkmm/main.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+#include "platform/program_style.h"
+
+namespace {
+
+void use_private_home() {
+  const std::string base = std::filesystem::temp_directory_path() /
+                           ("kestrivane-tests-" + std::to_string(::getpid()));
+  for (const char* dir : {"data", "config", "cache", "state"}) {
+    std::filesystem::create_directories(base + "/" + dir);
+  }
+  setenv("XDG_DATA_HOME", (base + "/data").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
+  setenv("XDG_CACHE_HOME", (base + "/cache").c_str(), 1);
+  setenv("XDG_STATE_HOME", (base + "/state").c_str(), 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  use_private_home();
+  // No accessibility bus on the test display; ATK objects still exist without it.
+  setenv("NO_AT_BRIDGE", "1", 1);
+  ::testing::InitGoogleTest(&argc, argv);
+  Gtk::Main kit(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
+  kv::install_program_style();
+  const int result = RUN_ALL_TESTS();
+  return result;
+}
