@@ -4,8 +4,11 @@
 
 #include <algorithm>
 
+#include "browser/clock.h"
 #include "browser/form1.h"
 #include "browser/navigation.h"
+#include "browser/page_events.h"
+#include "browser/popup_blocker.h"
 #include "browser/startup.h"
 #include "browser/window_commands.h"
 #include "platform/guarded.h"
@@ -44,6 +47,9 @@ Form1& Program::open_first_main_window() {
 void Program::attach_behaviour(Form1& form) {
   attach_navigation(form, services_);
   attach_window_commands(form, *this);
+  attach_page_events(form);
+  attach_popup_blocker(form, *this);
+  attach_clock(form, services_);
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {

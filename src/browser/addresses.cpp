@@ -7,8 +7,12 @@
 namespace kv {
 namespace {
 
-bool is_ascii_alpha(gunichar c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_ascii_digit(gunichar c) { return c >= '0' && c <= '9'; }
+bool is_ascii_alpha(gunichar c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_ascii_digit(gunichar c) {
+  return c >= '0' && c <= '9';
+}
 
 // "scheme://" where scheme is ALPHA *( ALPHA / DIGIT / "+" / "-" / "." ).
 bool starts_with_scheme_and_slashes(const Glib::ustring& text) {

@@ -200,13 +200,15 @@ void Form1::lay_out_controls() {
 
 void Form1::set_tab_order() {
   // Labels take no focus, so they are left out of the chain.
-  std::vector<Gtk::Widget*> chain{&cmdBack,    &cmdGo,     &cmdHome,      &wWeb.widget(),
-                                  &cboURL,     &cmdRefresh, &cmdStop,     &cmdForward,
-                                  &cmdPopups,  &cmdSearch, &cmdPrint,     &cmdMail,
-                                  &txtSearch,  &cmdGoogle, &WB1.widget(), &cmdCloseFavs};
+  std::vector<Gtk::Widget*> chain{&cmdBack,   &cmdGo,      &cmdHome,      &wWeb.widget(),
+                                  &cboURL,    &cmdRefresh, &cmdStop,      &cmdForward,
+                                  &cmdPopups, &cmdSearch,  &cmdPrint,     &cmdMail,
+                                  &txtSearch, &cmdGoogle,  &WB1.widget(), &cmdCloseFavs};
   fixed_.set_focus_chain(chain);
 }
 
-Glib::ustring Form1::active_control_name() const { return control_name_of(get_focus()); }
+Glib::ustring Form1::active_control_name() const {
+  return control_name_of(get_focus());
+}
 
 }  // namespace kv

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <gtkmm/box.h>
 #include <gtkmm/button.h>
 #include <gtkmm/checkmenuitem.h>
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/eventbox.h>
 #include <gtkmm/fixed.h>
-#include <gtkmm/box.h>
 #include <gtkmm/label.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/menubar.h>
@@ -69,8 +69,8 @@ class Form1 : public Gtk::Window {
       mnuFileEditOFF, mnuFileSave, mnuFileSaveAs, mnuFilePageSetup, mnuFilePrint,
       mnuFilePrintPreview, mnuProperties, mnuFileClose;
   Gtk::CheckMenuItem mnuFileWorkOffline;
-  Gtk::SeparatorMenuItem mnuFileNewSeparator, mnuFileSeparator, mnuSeparator4,
-      mnuFileSeparator2, mnuFileSeparator3;
+  Gtk::SeparatorMenuItem mnuFileNewSeparator, mnuFileSeparator, mnuSeparator4, mnuFileSeparator2,
+      mnuFileSeparator3;
   Gtk::MenuItem mnuEditUndo, mnuEditCut, mnuEditCopy, mnuEditPaste, mnuEditSelectAll,
       mnuEditSelectNone, mnuEditFind;
   Gtk::SeparatorMenuItem mnuEditSeparator0, mnuEditSeparator, mnuEditSeparator2;

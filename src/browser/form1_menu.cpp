@@ -78,10 +78,10 @@ void Form1::build_menus() {
   item(mnuEditSelectNone, "mnuEditSelectNone", "Select None");
   separator(mnuEditSeparator2, "mnuEditSeparator2");
   item(mnuEditFind, "mnuEditFind", "&Find (on this page)");
-  submenu(mnuEdit, 2,
-          {&mnuEditUndo, &mnuEditSeparator0, &mnuEditCut, &mnuEditCopy, &mnuEditPaste,
-           &mnuEditSeparator, &mnuEditSelectAll, &mnuEditSelectNone, &mnuEditSeparator2,
-           &mnuEditFind});
+  submenu(
+      mnuEdit, 2,
+      {&mnuEditUndo, &mnuEditSeparator0, &mnuEditCut, &mnuEditCopy, &mnuEditPaste,
+       &mnuEditSeparator, &mnuEditSelectAll, &mnuEditSelectNone, &mnuEditSeparator2, &mnuEditFind});
 
   item(mnuView, "mnuView", "&View");
   item(mnuViewGoTo, "mnuViewGoTo", "G&o To");

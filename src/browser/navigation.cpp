@@ -44,9 +44,7 @@ void attach_navigation(Form1& form, DesktopServices& services) {
   WebBrowser& web = form.wWeb;
   form.cmdGo.signal_clicked().connect([&form] { go(form); });
   form.cboURL_entry().signal_key_press_event().connect(
-      [&form, &services](GdkEventKey* event) {
-        return on_address_key_down(form, services, event);
-      },
+      [&form, &services](GdkEventKey* event) { return on_address_key_down(form, services, event); },
       false);
   form.cmdGoogle.signal_clicked().connect([&form] { search(form); });
   form.cmdHome.signal_clicked().connect([&web] { guarded([&] { web.Navigate(kHomePageUrl); }); });
@@ -59,8 +57,7 @@ void attach_navigation(Form1& form, DesktopServices& services) {
   form.cmdRefresh.signal_clicked().connect([&web] { guarded([&] { web.Refresh(); }); });
 
   form.mnuViewGoToBack.signal_activate().connect([&web] { guarded([&] { web.GoBack(); }); });
-  form.mnuViewGoToForward.signal_activate().connect(
-      [&web] { guarded([&] { web.GoForward(); }); });
+  form.mnuViewGoToForward.signal_activate().connect([&web] { guarded([&] { web.GoForward(); }); });
   // The platform's own configured home page, not the Home button's.
   form.mnuViewGoToHome.signal_activate().connect([&web] { guarded([&] { web.GoHome(); }); });
   form.mnuViewRefresh.signal_activate().connect([&web] { guarded([&] { web.Refresh(); }); });

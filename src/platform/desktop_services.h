@@ -35,8 +35,7 @@ class DesktopServices {
                      const Glib::ustring& title) = 0;
   // Modal input box; the field's text on OK, "" on Cancel.
   virtual Glib::ustring InputBox(Gtk::Window* parent, const Glib::ustring& prompt,
-                                 const Glib::ustring& title,
-                                 const Glib::ustring& default_text) = 0;
+                                 const Glib::ustring& title, const Glib::ustring& default_text) = 0;
   // Modal colour chooser; the chosen colour as 0x00BBGGRR, nothing when cancelled.
   virtual std::optional<std::uint32_t> ShowColor(Gtk::Window* parent) = 0;
   // The clipboard's plain text; nothing when it holds no text.

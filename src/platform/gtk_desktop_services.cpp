@@ -92,9 +92,13 @@ std::optional<Glib::ustring> GtkDesktopServices::clipboard_text() {
   return clipboard->wait_for_text();
 }
 
-Glib::DateTime GtkDesktopServices::now_local() { return Glib::DateTime::create_now_local(); }
+Glib::DateTime GtkDesktopServices::now_local() {
+  return Glib::DateTime::create_now_local();
+}
 
-void GtkDesktopServices::MakeTopmost(Gtk::Window& window) { window.set_keep_above(true); }
+void GtkDesktopServices::MakeTopmost(Gtk::Window& window) {
+  window.set_keep_above(true);
+}
 
 void GtkDesktopServices::DoEvents() {
   while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);

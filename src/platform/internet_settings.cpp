@@ -38,11 +38,11 @@ bool save_home_page(const Glib::ustring& address) {
   g_key_file_set_string(file.get(), kGroup, kHomePageKey, address.c_str());
   gsize length = 0;
   gchar* data = g_key_file_to_data(file.get(), &length, nullptr);
-  const gboolean saved = g_file_set_contents_full(
-      internet_settings_path().c_str(), data, static_cast<gssize>(length),
-      static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
-                                         G_FILE_SET_CONTENTS_DURABLE),
-      0600, nullptr);
+  const gboolean saved =
+      g_file_set_contents_full(internet_settings_path().c_str(), data, static_cast<gssize>(length),
+                               static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
+                                                                  G_FILE_SET_CONTENTS_DURABLE),
+                               0600, nullptr);
   g_free(data);
   return saved != FALSE;
 }

@@ -8,7 +8,9 @@ Timer::Timer(unsigned interval_ms, bool enabled) : interval_ms_(interval_ms) {
   set_enabled(enabled);
 }
 
-Timer::~Timer() { connection_.disconnect(); }
+Timer::~Timer() {
+  connection_.disconnect();
+}
 
 void Timer::set_enabled(bool enabled) {
   if (enabled == connection_.connected()) return;

@@ -64,7 +64,9 @@ class WebBrowser {
   virtual void Refresh() = 0;
 
   void ExecWB(std::int32_t cmd, std::int32_t opt) { exec_wb(cmd, opt, std::nullopt, std::nullopt); }
-  void ExecWB(std::int32_t cmd, std::int32_t opt, ExecArg in) { exec_wb(cmd, opt, in, std::nullopt); }
+  void ExecWB(std::int32_t cmd, std::int32_t opt, ExecArg in) {
+    exec_wb(cmd, opt, in, std::nullopt);
+  }
   void ExecWB(std::int32_t cmd, std::int32_t opt, ExecArg in, ExecArg out) {
     exec_wb(cmd, opt, in, out);
   }

@@ -13,9 +13,8 @@ WebKitWebContext* shared_web_context() {
 }
 
 WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
-  GtkWidget* view = related != nullptr
-                        ? webkit_web_view_new_with_related_view(related->view())
-                        : webkit_web_view_new_with_context(shared_web_context());
+  GtkWidget* view = related != nullptr ? webkit_web_view_new_with_related_view(related->view())
+                                       : webkit_web_view_new_with_context(shared_web_context());
   view_ = WEBKIT_WEB_VIEW(view);
   widget_ = Gtk::manage(Glib::wrap(view));
   widget_->show();
@@ -24,17 +23,27 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
 
 WebKitBrowser::~WebKitBrowser() = default;
 
-Gtk::Widget& WebKitBrowser::widget() { return *widget_; }
+Gtk::Widget& WebKitBrowser::widget() {
+  return *widget_;
+}
 
 void WebKitBrowser::Navigate(const Glib::ustring& url) {
   webkit_web_view_load_uri(view_, url.c_str());
 }
 void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& /*item_id_list*/) {}
-void WebKitBrowser::GoBack() { webkit_web_view_go_back(view_); }
-void WebKitBrowser::GoForward() { webkit_web_view_go_forward(view_); }
+void WebKitBrowser::GoBack() {
+  webkit_web_view_go_back(view_);
+}
+void WebKitBrowser::GoForward() {
+  webkit_web_view_go_forward(view_);
+}
 void WebKitBrowser::GoHome() {}
-void WebKitBrowser::Stop() { webkit_web_view_stop_loading(view_); }
-void WebKitBrowser::Refresh() { webkit_web_view_reload(view_); }
+void WebKitBrowser::Stop() {
+  webkit_web_view_stop_loading(view_);
+}
+void WebKitBrowser::Refresh() {
+  webkit_web_view_reload(view_);
+}
 void WebKitBrowser::SetDesignMode(const Glib::ustring& /*value*/) {}
 
 Glib::ustring WebKitBrowser::LocationURL() const {
@@ -48,9 +57,15 @@ Glib::ustring WebKitBrowser::LocationName() const {
   return LocationURL();
 }
 
-void WebKitBrowser::SetFocus() { gtk_widget_grab_focus(GTK_WIDGET(view_)); }
-void WebKitBrowser::SetVisible(bool visible) { widget_->set_visible(visible); }
-bool WebKitBrowser::Visible() const { return widget_->get_visible(); }
+void WebKitBrowser::SetFocus() {
+  gtk_widget_grab_focus(GTK_WIDGET(view_));
+}
+void WebKitBrowser::SetVisible(bool visible) {
+  widget_->set_visible(visible);
+}
+bool WebKitBrowser::Visible() const {
+  return widget_->get_visible();
+}
 
 void WebKitBrowser::exec_wb(std::int32_t /*cmd*/, std::int32_t /*opt*/,
                             std::optional<ExecArg> /*in*/, std::optional<ExecArg> /*out*/) {}

@@ -7,7 +7,9 @@
 namespace kv {
 
 // Window layouts are given in twips (1440 per inch): 15 twips are one pixel at 96 dpi.
-constexpr int twips(int value) { return value / 15; }
+constexpr int twips(int value) {
+  return value / 15;
+}
 
 // Colours are 0x00BBGGRR values, red in the lowest byte.
 struct Rgb {

@@ -119,9 +119,9 @@ TEST_F(Form1Layout, TabMovesThroughTheControlsInOrder) {
   test::press_key(f.form, GDK_KEY_Tab);
   ASSERT_EQ(f.form.active_control_name(), "cmdHome");
   f.form.cmdGo.grab_focus();
-  const std::vector<std::string> order{"cmdGo",     "cmdHome",  "wWeb",    "cboURL",
+  const std::vector<std::string> order{"cmdGo",      "cmdHome", "wWeb",      "cboURL",
                                        "cmdRefresh", "cmdStop", "cmdPopups", "cmdSearch",
-                                       "cmdPrint",  "cmdMail",  "txtSearch", "cmdGoogle"};
+                                       "cmdPrint",   "cmdMail", "txtSearch", "cmdGoogle"};
   // Back and Forward are disabled at start, WB1 and the pane's button hidden.
   for (std::size_t i = 1; i < order.size(); ++i) {
     test::press_key(f.form, GDK_KEY_Tab);
@@ -156,10 +156,10 @@ void collect(Gtk::MenuShell& shell, std::vector<MenuLine>& out) {
       }
     }
     g_list_free(closures);
-    out.push_back({control_name_of(item), dynamic_cast<Gtk::SeparatorMenuItem*>(item)
-                                              ? "-"
-                                              : std::string(item->get_label()),
-                   accel});
+    out.push_back(
+        {control_name_of(item),
+         dynamic_cast<Gtk::SeparatorMenuItem*>(item) ? "-" : std::string(item->get_label()),
+         accel});
     if (Gtk::Menu* sub = item->get_submenu()) collect(*sub, out);
   }
 }

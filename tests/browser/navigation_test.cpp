@@ -142,8 +142,8 @@ TEST_F(Navigation, ButtonsCallTheControlAndKeepTheirOwnEnabledStates) {
   f.form.cmdForward.clicked();
   f.form.cmdStop.clicked();
   f.form.cmdRefresh.clicked();
-  EXPECT_EQ(f.web.members(), (std::vector<std::string>{"Navigate", "GoBack", "GoForward", "Stop",
-                                                       "Refresh"}));
+  EXPECT_EQ(f.web.members(),
+            (std::vector<std::string>{"Navigate", "GoBack", "GoForward", "Stop", "Refresh"}));
   EXPECT_EQ(navigated(), std::vector<Glib::ustring>{"http://www.google.com"});
 }
 

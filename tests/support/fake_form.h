@@ -41,8 +41,8 @@ inline void press_key(Gtk::Widget& widget, guint keyval) {
     event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
     g_free(keys);
   }
-  gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(
-                                  gdk_display_get_default())));
+  gdk_event_set_device(
+      event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
   gtk_main_do_event(event);
   gdk_event_free(event);
 }

@@ -3,7 +3,7 @@
 namespace kv::test {
 
 int ScriptedDesktopServices::MsgBox(Gtk::Window* parent, const Glib::ustring& prompt, int style,
-                                   const Glib::ustring& title) {
+                                    const Glib::ustring& title) {
   message_boxes.push_back({parent, prompt, style, title, {}});
   return msgbox::kAnswerOk;
 }

@@ -2,21 +2,20 @@
 // data, GTK on the test display, then GoogleTest.
 #include <gtest/gtest.h>
 #include <gtkmm/main.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
 #include "platform/program_style.h"
 
 namespace {
 
 void use_private_home() {
-  const std::string base = std::filesystem::temp_directory_path() /
-                           ("kestrivane-tests-" + std::to_string(::getpid()));
+  const std::string base =
+      std::filesystem::temp_directory_path() / ("kestrivane-tests-" + std::to_string(::getpid()));
   for (const char* dir : {"data", "config", "cache", "state"}) {
     std::filesystem::create_directories(base + "/" + dir);
   }

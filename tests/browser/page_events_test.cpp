@@ -1,0 +1,93 @@
+#include "browser/page_events.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_form.h"
+
+namespace kv {
+namespace {
+
+class PageEvents : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    attach_page_events(f.form);
+    f.web.location_url = "http://127.0.0.1:8080/page.html";
+    f.web.location_name = "The Page";
+  }
+  test::FakeForm f;
+};
+
+TEST_F(PageEvents, EachEventWritesItsStatusText) {
+  f.web.DownloadBegin.emit();
+  EXPECT_EQ(f.form.lblStatus.get_text(), "Starting Download");
+  f.web.ProgressChange.emit(50, 200);
+  EXPECT_EQ(f.form.lblStatus.get_text(), "Reading 50  of  200");
+  f.web.ProgressChange.emit(-1, 1000000);
+  EXPECT_EQ(f.form.lblStatus.get_text(), "Reading -1  of  1000000");
+  f.web.StatusTextChange.emit("http://example.org/?a=b&c");
+  EXPECT_EQ(f.form.lblStatus.get_text(), "http://example.org/?a=b&c");
+  f.web.StatusTextChange.emit("");
+  EXPECT_EQ(f.form.lblStatus.get_text(), "");
+  f.web.DownloadComplete.emit();
+  EXPECT_EQ(f.form.lblStatus.get_text(), "Download Done!");
+}
+
+TEST_F(PageEvents, TitleBecomesTheCaptionTrimmedOfSpacesOnly) {
+  f.web.TitleChange.emit("  Hello World  ");
+  EXPECT_EQ(f.form.get_title(), "Hello World - Kestrivane (Beta)");
+  f.web.TitleChange.emit("\tTabbed \n");
+  EXPECT_EQ(f.form.get_title(), "\tTabbed \n - Kestrivane (Beta)");
+  f.web.TitleChange.emit("    ");
+  EXPECT_EQ(f.form.get_title(), " - Kestrivane (Beta)");
+  f.web.TitleChange.emit("");
+  EXPECT_EQ(f.form.get_title(), " - Kestrivane (Beta)");
+  f.web.TitleChange.emit(" Ünïcödé ");
+  EXPECT_EQ(f.form.get_title(), "Ünïcödé - Kestrivane (Beta)");
+}
+
+TEST_F(PageEvents, CompletionWritesThePageNameAndAddressReadFromTheControl) {
+  f.web.TitleChange.emit("Title");
+  f.web.NavigateComplete2.emit("http://frame.example/");
+  EXPECT_EQ(f.form.lblStatus.get_text(), "Done Loading!");
+  EXPECT_EQ(f.form.get_title(), "The Page");
+
+  f.form.cboURL_entry().set_text("half-typed addr");
+  f.web.TitleChange.emit("Title");
+  f.web.location_name = "Renamed";
+  f.web.DocumentComplete.emit("http://frame.example/");
+  EXPECT_EQ(f.form.lblStatus.get_text(), "Done");
+  // The bare page name, without the application title; the typed text is replaced.
+  EXPECT_EQ(f.form.get_title(), "Renamed");
+  EXPECT_EQ(f.form.cboURL_entry().get_text(), "http://127.0.0.1:8080/page.html");
+  EXPECT_EQ(f.form.cboURL.get_model()->children().size(), 0U) << "the list is not touched";
+}
+
+TEST_F(PageEvents, AFailingPropertyReadSkipsOnlyThatStep) {
+  f.web.refused.insert("LocationURL");
+  f.form.cboURL_entry().set_text("kept");
+  f.web.DocumentComplete.emit("");
+  EXPECT_EQ(f.form.lblStatus.get_text(), "Done");
+  EXPECT_EQ(f.form.cboURL_entry().get_text(), "kept");
+  EXPECT_EQ(f.form.get_title(), "The Page");
+}
+
+TEST(PageEventsWindows, EventsOfOneWindowNeverTouchAnother) {
+  test::FakeForm first;
+  test::FakeForm second;
+  attach_page_events(first.form);
+  attach_page_events(second.form);
+  const Glib::ustring first_title = first.form.get_title();
+  second.web.location_url = "http://127.0.0.1/second";
+  second.web.location_name = "Second";
+  second.web.DownloadBegin.emit();
+  second.web.TitleChange.emit("Second");
+  second.web.DocumentComplete.emit("");
+  EXPECT_EQ(second.form.get_title(), "Second");
+  EXPECT_EQ(first.form.lblStatus.get_text(), "Done");
+  EXPECT_EQ(first.form.get_title(), first_title);
+  EXPECT_EQ(first.form.cboURL_entry().get_text(), "");
+  EXPECT_TRUE(first.web.calls.empty());
+}
+
+}  // namespace
+}  // namespace kv
