@@ -8,7 +8,9 @@
 #include "browser/navigation.h"
 #include "browser/startup.h"
 #include "browser/window_commands.h"
+#include "favorites/folder_panes.h"
 #include "platform/guarded.h"
+#include "platform/shell_folders.h"
 #include "platform/web_browser.h"
 
 namespace kv {
@@ -44,6 +46,7 @@ Form1& Program::open_first_main_window() {
 void Program::attach_behaviour(Form1& form) {
   attach_navigation(form, services_);
   attach_window_commands(form, *this);
+  attach_folder_panes(form, system_shell_folders());
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {

@@ -2,6 +2,10 @@
 
 #include <gtkmm/widget.h>
 
+#include "platform/folder_scheme.h"
+#include "platform/guarded.h"
+#include "platform/history_recorder.h"
+
 namespace kv {
 
 WebKitWebContext* shared_web_context() {
@@ -20,6 +24,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   widget_ = Gtk::manage(Glib::wrap(view));
   widget_->show();
   connect_events();
+  record_completed_pages(view_);
 }
 
 WebKitBrowser::~WebKitBrowser() = default;
@@ -29,7 +34,9 @@ Gtk::Widget& WebKitBrowser::widget() { return *widget_; }
 void WebKitBrowser::Navigate(const Glib::ustring& url) {
   webkit_web_view_load_uri(view_, url.c_str());
 }
-void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& /*item_id_list*/) {}
+void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& item_id_list) {
+  guarded([&] { show_shell_folder(view_, item_id_list); });
+}
 void WebKitBrowser::GoBack() { webkit_web_view_go_back(view_); }
 void WebKitBrowser::GoForward() { webkit_web_view_go_forward(view_); }
 void WebKitBrowser::GoHome() {}
