@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <cstdint>
+
 #include "platform/guarded.h"
 #include "platform/history_store.h"
 
@@ -10,20 +12,54 @@ namespace {
 
 constexpr const char* kStateKey = "kv-history-load";
 
-// Per view: whether the load in progress has failed.
+// Per view: the load in progress, and the visit still waiting for its title.
 struct LoadState {
   bool failed = false;
+  std::int64_t untitled_visit = 0;
+  std::string untitled_address;
 };
+
+std::string text_or_empty(const char* text) {
+  return text != nullptr ? text : "";
+}
 
 void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
   auto* state = static_cast<LoadState*>(data);
-  if (event == WEBKIT_LOAD_STARTED) state->failed = false;
+  if (event == WEBKIT_LOAD_STARTED) {
+    state->failed = false;
+    state->untitled_visit = 0;
+  }
   if (event != WEBKIT_LOAD_FINISHED || state->failed) return;
-  guarded([view] {
-    const char* uri = webkit_web_view_get_uri(view);
-    if (uri == nullptr || !recorded_in_history(uri)) return;
-    const char* title = webkit_web_view_get_title(view);
-    browsing_history().record(uri, title != nullptr ? title : "", HistoryStore::Clock::now());
+  guarded([view, state] {
+    const std::string address = text_or_empty(webkit_web_view_get_uri(view));
+    // The engine's own error page for a failed load stands under the failed address, but
+    // its document is about:blank.
+    WebKitWebResource* main = webkit_web_view_get_main_resource(view);
+    if (main == nullptr || !recorded_in_history(text_or_empty(webkit_web_resource_get_uri(main))) ||
+        !recorded_in_history(address)) {
+      return;
+    }
+    const std::string title = text_or_empty(webkit_web_view_get_title(view));
+    const std::int64_t visit =
+        browsing_history().record(address, title, HistoryStore::Clock::now());
+    if (visit != 0 && title.empty()) {
+      state->untitled_visit = visit;
+      state->untitled_address = address;
+    }
+  });
+}
+
+// Titles usually arrive just after the load completes; the first one names the visit.
+void on_title(WebKitWebView* view, GParamSpec* /*spec*/, gpointer data) {
+  auto* state = static_cast<LoadState*>(data);
+  if (state->untitled_visit == 0) return;
+  guarded([view, state] {
+    const std::string title = text_or_empty(webkit_web_view_get_title(view));
+    if (title.empty()) return;
+    if (text_or_empty(webkit_web_view_get_uri(view)) == state->untitled_address) {
+      browsing_history().set_title(state->untitled_visit, title);
+    }
+    state->untitled_visit = 0;
   });
 }
 
@@ -48,6 +84,7 @@ void record_completed_pages(WebKitWebView* view) {
                          [](gpointer data) { delete static_cast<LoadState*>(data); });
   g_signal_connect(view, "load-changed", G_CALLBACK(on_load_changed), state);
   g_signal_connect(view, "load-failed", G_CALLBACK(on_load_failed), state);
+  g_signal_connect(view, "notify::title", G_CALLBACK(on_title), state);
 }
 
 }  // namespace kv

@@ -58,7 +58,9 @@ bool HistoryStore::open() {
       sqlite3_prepare_v3(db_, "INSERT INTO visits(address, title, visited) VALUES(?, ?, ?)", -1,
                          SQLITE_PREPARE_PERSISTENT, &insert_, nullptr) != SQLITE_OK ||
       sqlite3_prepare_v3(db_, "DELETE FROM visits WHERE visited < ?", -1, SQLITE_PREPARE_PERSISTENT,
-                         &purge_, nullptr) != SQLITE_OK) {
+                         &purge_, nullptr) != SQLITE_OK ||
+      sqlite3_prepare_v3(db_, "UPDATE visits SET title = ? WHERE id = ?", -1,
+                         SQLITE_PREPARE_PERSISTENT, &retitle_, nullptr) != SQLITE_OK) {
     close();
     return false;
   }
@@ -68,8 +70,10 @@ bool HistoryStore::open() {
 void HistoryStore::close() {
   sqlite3_finalize(insert_);
   sqlite3_finalize(purge_);
+  sqlite3_finalize(retitle_);
   insert_ = nullptr;
   purge_ = nullptr;
+  retitle_ = nullptr;
   sqlite3_close_v2(db_);
   db_ = nullptr;
 }
@@ -78,14 +82,14 @@ bool HistoryStore::run(const char* sql) {
   return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-bool HistoryStore::record(const std::string& address, const std::string& title,
-                          Clock::time_point when) {
-  if (!open()) return false;
+std::int64_t HistoryStore::record(const std::string& address, const std::string& title,
+                                  Clock::time_point when) {
+  if (!open()) return 0;
   const auto now = std::chrono::steady_clock::now();
   if (last_purge_ == std::chrono::steady_clock::time_point{} ||
       now - last_purge_ > kPurgeInterval) {
     if (purge(Clock::now())) last_purge_ = now;
-    if (db_ == nullptr) return false;
+    if (db_ == nullptr) return 0;
   }
   sqlite3_bind_text(insert_, 1, address.data(), static_cast<int>(address.size()), SQLITE_TRANSIENT);
   sqlite3_bind_text(insert_, 2, title.data(), static_cast<int>(title.size()), SQLITE_TRANSIENT);
@@ -93,10 +97,26 @@ bool HistoryStore::record(const std::string& address, const std::string& title,
   const int result = sqlite3_step(insert_);
   sqlite3_reset(insert_);
   sqlite3_clear_bindings(insert_);
+  if (result == SQLITE_DONE) return sqlite3_last_insert_rowid(db_);
+  skip_after(result);
+  return 0;
+}
+
+bool HistoryStore::set_title(std::int64_t visit, const std::string& title) {
+  if (!open()) return false;
+  sqlite3_bind_text(retitle_, 1, title.data(), static_cast<int>(title.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_int64(retitle_, 2, visit);
+  const int result = sqlite3_step(retitle_);
+  sqlite3_reset(retitle_);
+  sqlite3_clear_bindings(retitle_);
   if (result == SQLITE_DONE) return true;
-  // Locked: try again with the next page. Anything worse: reopen next time.
-  if ((result & 0xFF) != SQLITE_BUSY && (result & 0xFF) != SQLITE_LOCKED) close();
+  skip_after(result);
   return false;
+}
+
+void HistoryStore::skip_after(int result) {
+  // Locked: the next statement tries again. Anything worse: reopen on the next one.
+  if ((result & 0xFF) != SQLITE_BUSY && (result & 0xFF) != SQLITE_LOCKED) close();
 }
 
 bool HistoryStore::purge(Clock::time_point now) {
@@ -105,7 +125,7 @@ bool HistoryStore::purge(Clock::time_point now) {
   const int result = sqlite3_step(purge_);
   sqlite3_reset(purge_);
   if (result == SQLITE_DONE) return true;
-  if ((result & 0xFF) != SQLITE_BUSY && (result & 0xFF) != SQLITE_LOCKED) close();
+  skip_after(result);
   return false;
 }
 

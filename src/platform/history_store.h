@@ -46,8 +46,11 @@ class HistoryStore {
   HistoryStore& operator=(HistoryStore&&) = delete;
   ~HistoryStore();
 
-  // Adds one visit; false when it was skipped. Never throws.
-  bool record(const std::string& address, const std::string& title, Clock::time_point when);
+  // Adds one visit; its id, or 0 when it was skipped. Never throws.
+  std::int64_t record(const std::string& address, const std::string& title, Clock::time_point when);
+  // Gives a recorded visit its title (pages often name themselves after they complete);
+  // false when skipped.
+  bool set_title(std::int64_t visit, const std::string& title);
   // Drops the visits older than kHistoryDays before `now`; false when skipped.
   bool purge(Clock::time_point now);
   // Drops every visit; false when skipped.
@@ -60,11 +63,13 @@ class HistoryStore {
  private:
   bool open();
   bool run(const char* sql);
+  void skip_after(int result);
 
   std::string path_;
   sqlite3* db_ = nullptr;
   sqlite3_stmt* insert_ = nullptr;
   sqlite3_stmt* purge_ = nullptr;
+  sqlite3_stmt* retitle_ = nullptr;
   std::chrono::steady_clock::time_point last_purge_{};
 };
 

@@ -57,7 +57,10 @@ TEST_F(History, GroupsVisitsByLocalDayNewestFirst) {
   HistoryStore store(path);
   ASSERT_TRUE(store.record("http://a.test/", "A", now - days(3)));
   ASSERT_TRUE(store.record("http://b.test/", "B \"quoted\" \xC3\xBC", now - hours(2)));
-  ASSERT_TRUE(store.record("http://c.test/", "", now - minutes(5)));
+  const std::int64_t untitled = store.record("http://c.test/", "", now - minutes(5));
+  ASSERT_NE(untitled, 0);
+  const std::int64_t named_later = store.record("http://e.test/", "", now - minutes(4));
+  ASSERT_TRUE(store.set_title(named_later, "Named later"));
   ASSERT_TRUE(store.record("http://d.test/", "D", now - days(1)));
   // Visited again later the same day: listed once, at its latest visit and title.
   ASSERT_TRUE(store.record("http://b.test/", "B again", now - minutes(1)));
@@ -68,9 +71,10 @@ TEST_F(History, GroupsVisitsByLocalDayNewestFirst) {
   ASSERT_EQ(reading.days.size(), 3U);
   EXPECT_EQ(reading.days[0].day, 15);
   EXPECT_EQ(addresses(reading.days[0]),
-            (std::vector<std::string>{"http://b.test/", "http://c.test/"}));
+            (std::vector<std::string>{"http://b.test/", "http://e.test/", "http://c.test/"}));
   EXPECT_EQ(reading.days[0].entries[0].title, "B again");
-  EXPECT_EQ(reading.days[0].entries[1].title, "");
+  EXPECT_EQ(reading.days[0].entries[1].title, "Named later");
+  EXPECT_EQ(reading.days[0].entries[2].title, "");
   EXPECT_EQ(reading.days[1].day, 14);
   EXPECT_EQ(addresses(reading.days[1]), std::vector<std::string>{"http://d.test/"});
   EXPECT_EQ(reading.days[2].day, 12);
@@ -81,7 +85,8 @@ TEST_F(History, GroupsVisitsByLocalDayNewestFirst) {
   const HistoryReading capped = read_history(path, now, 2);
   EXPECT_TRUE(capped.truncated);
   ASSERT_EQ(capped.days.size(), 1U);
-  EXPECT_EQ(capped.days[0].entries.size(), 2U);
+  EXPECT_EQ(addresses(capped.days[0]),
+            (std::vector<std::string>{"http://b.test/", "http://e.test/"}));
 }
 
 TEST_F(History, KeepsTwentyDays) {
