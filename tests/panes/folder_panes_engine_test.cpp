@@ -251,6 +251,40 @@ TEST_F(FolderPanesEngine, ListsTheControlCannotDecodeLeaveThePaneAlone) {
   EXPECT_EQ(uri_of(pane_view()), "kv-shell://history/");
 }
 
+TEST_F(FolderPanesEngine, WebPagesCannotOpenThePanesPages) {
+  // Show a folder first, so the scheme is known to the engine.
+  form.WB1.Navigate2(encode_item_id_list({CSIDL_HISTORY, {}}));
+  pane_text_once("kv-shell://history/", "History");
+
+  std::vector<std::string> requested;
+  const gulong handler = g_signal_connect(
+      page_view(), "decide-policy",
+      G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                     gpointer out) -> gboolean {
+        if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
+          WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+              WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+          static_cast<std::vector<std::string>*>(out)->emplace_back(
+              webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+        }
+        return FALSE;
+      }),
+      &requested);
+  LoadCounter loads(page_view());
+  webkit_web_view_load_html(page_view(),
+                            "<a id=local href='kv-shell://history/'>history</a>"
+                            "<a id=web href='http://127.0.0.1:45678/next'>next</a>",
+                            "http://127.0.0.1:9/");
+  ASSERT_TRUE(test::run_until([&] { return !loads.finished.empty(); }));
+  requested.clear();
+  evaluate(page_view(), "document.getElementById('local').click()");
+  evaluate(page_view(), "document.getElementById('web').click()");
+  // The allowed click proves that clicks get through; the pane's page never is asked for.
+  ASSERT_TRUE(test::run_until([&] { return !requested.empty(); }));
+  EXPECT_EQ(requested, std::vector<std::string>{"http://127.0.0.1:45678/next"});
+  g_signal_handler_disconnect(page_view(), handler);
+}
+
 TEST_F(FolderPanesEngine, ALockedOrBrokenHistoryNeverStopsAPage) {
   write(dir.file("one.html"), page("Page one"));
   write(dir.file("two.html"), page("Page two"));
