@@ -23,8 +23,9 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   view_ = WEBKIT_WEB_VIEW(view);
   widget_ = Gtk::manage(Glib::wrap(view));
   widget_->show();
-  connect_events();
+  // First, so that its load-failed handler runs before any that stops the emission.
   record_completed_pages(view_);
+  connect_events();
 }
 
 WebKitBrowser::~WebKitBrowser() = default;
