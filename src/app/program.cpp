@@ -11,7 +11,9 @@
 #include "browser/popup_blocker.h"
 #include "browser/startup.h"
 #include "browser/window_commands.h"
+#include "favorites/folder_panes.h"
 #include "platform/guarded.h"
+#include "platform/shell_folders.h"
 #include "platform/web_browser.h"
 
 namespace kv {
@@ -50,6 +52,7 @@ void Program::attach_behaviour(Form1& form) {
   attach_page_events(form);
   attach_popup_blocker(form, *this);
   attach_clock(form, services_);
+  attach_folder_panes(form, system_shell_folders());
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {

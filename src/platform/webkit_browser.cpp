@@ -2,6 +2,10 @@
 
 #include <gtkmm/widget.h>
 
+#include "platform/folder_scheme.h"
+#include "platform/guarded.h"
+#include "platform/history_recorder.h"
+
 namespace kv {
 
 WebKitWebContext* shared_web_context() {
@@ -18,6 +22,8 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   view_ = WEBKIT_WEB_VIEW(view);
   widget_ = Gtk::manage(Glib::wrap(view));
   widget_->show();
+  // First, so that its load-failed handler runs before any that stops the emission.
+  record_completed_pages(view_);
   connect_events();
 }
 
@@ -30,13 +36,11 @@ Gtk::Widget& WebKitBrowser::widget() {
 void WebKitBrowser::Navigate(const Glib::ustring& url) {
   webkit_web_view_load_uri(view_, url.c_str());
 }
-void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& /*item_id_list*/) {}
-void WebKitBrowser::GoBack() {
-  webkit_web_view_go_back(view_);
+void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& item_id_list) {
+  guarded([&] { show_shell_folder(view_, item_id_list); });
 }
-void WebKitBrowser::GoForward() {
-  webkit_web_view_go_forward(view_);
-}
+void WebKitBrowser::GoBack() { webkit_web_view_go_back(view_); }
+void WebKitBrowser::GoForward() { webkit_web_view_go_forward(view_); }
 void WebKitBrowser::GoHome() {}
 void WebKitBrowser::Stop() {
   webkit_web_view_stop_loading(view_);
