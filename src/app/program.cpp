@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "about/launchers.h"
 #include "browser/clock.h"
 #include "browser/form1.h"
 #include "browser/navigation.h"
@@ -13,6 +14,7 @@
 #include "browser/window_commands.h"
 #include "platform/guarded.h"
 #include "platform/web_browser.h"
+#include "theme/color_theme.h"
 
 namespace kv {
 
@@ -50,6 +52,9 @@ void Program::attach_behaviour(Form1& form) {
   attach_page_events(form);
   attach_popup_blocker(form, *this);
   attach_clock(form, services_);
+  attach_color_theme(form, services_);
+  attach_launchers(form, *launcher_, services_);
+  attach_about(form, about_);  // ahead of the close box: a disabled window ignores it
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {
@@ -71,6 +76,11 @@ void Program::on_main_window_closed(Form1& form) {
     return w.get() != &form && w->get_visible();
   });
   if (!any_open) end_program();
+}
+
+void Program::use_program_launcher(ProgramLauncher& launcher) {
+  launcher_ = &launcher;
+  about_.use_launcher(launcher);
 }
 
 void Program::end_program() {

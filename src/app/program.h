@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "about/about_windows.h"
 #include "browser/program_host.h"
+#include "platform/program_launcher.h"
 
 namespace kv {
 
@@ -37,6 +39,11 @@ class Program : public ProgramHost {
   [[nodiscard]] bool ended() const { return ended_; }
   [[nodiscard]] const std::string& app_folder() const { return app_folder_; }
   [[nodiscard]] DesktopServices& services() { return services_; }
+  [[nodiscard]] AboutWindows& about_windows() { return about_; }
+
+  // Other programs are started through `launcher` instead of the desktop's own; set
+  // before any window opens.
+  void use_program_launcher(ProgramLauncher& launcher);
 
  private:
   void attach_behaviour(Form1& form);
@@ -49,6 +56,9 @@ class Program : public ProgramHost {
   std::vector<std::unique_ptr<Form1>> windows_;
   Form1* first_ = nullptr;
   bool ended_ = false;
+  DesktopProgramLauncher desktop_launcher_{app_folder_};
+  ProgramLauncher* launcher_ = &desktop_launcher_;
+  AboutWindows about_{*this, desktop_launcher_};
 };
 
 }  // namespace kv
