@@ -69,9 +69,12 @@ void Program::on_main_window_closed(Form1& form) {
   if (ended_) return;
   if (first_ == &form) first_ = nullptr;
   // The window is destroyed once the handler that closed it has returned.
-  Glib::signal_idle().connect_once([this, closed = &form] {
-    std::erase_if(windows_, [closed](const auto& w) { return w.get() == closed; });
-  });
+  // Tracked, so that it never runs once the program object has gone.
+  Glib::signal_idle().connect_once(sigc::track_obj(
+      [this, closed = &form] {
+        std::erase_if(windows_, [closed](const auto& w) { return w.get() == closed; });
+      },
+      *this));
   const bool any_open = std::any_of(windows_.begin(), windows_.end(), [&form](const auto& w) {
     return w.get() != &form && w->get_visible();
   });

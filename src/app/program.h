@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sigc++/trackable.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,7 +18,7 @@ class WebBrowserFactory;
 
 // The program object: owns every window, opens main windows with their behaviour
 // attached, and ends the program.
-class Program : public ProgramHost {
+class Program : public ProgramHost, public sigc::trackable {
  public:
   // `quit` leaves the main loop; `app_folder` is where the program keeps fav.Dat.
   Program(DesktopServices& services, WebBrowserFactory& browsers, std::string app_folder,

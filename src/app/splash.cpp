@@ -32,12 +32,22 @@ void label(Gtk::Fixed& frame, Gtk::Label& label, const char* name, const char* t
 }
 
 // A right-aligned label that sizes itself to its text keeps its right edge, so that a
-// longer text grows to the left instead of running off the frame.
+// longer text grows to the left instead of running off the frame. Its size is known
+// for certain only once its font has been applied, so it is placed again whenever it
+// gets a new size.
 void keep_right_edge(Gtk::Fixed& frame, Gtk::Label& label, int right, int top) {
+  const int right_px = twips(right);
+  const int top_px = twips(top);
+  auto place_by_width = [&frame, &label, right_px, top_px](int width) {
+    const int left = std::max(0, right_px - width);
+    if (frame.child_property_x(label).get_value() != left) frame.move(label, left, top_px);
+  };
   int minimum = 0;
   int natural = 0;
   label.get_preferred_width(minimum, natural);
-  frame.move(label, std::max(0, twips(right) - natural), twips(top));
+  place_by_width(natural);
+  label.signal_size_allocate().connect(
+      [place_by_width](Gtk::Allocation& allocation) { place_by_width(allocation.get_width()); });
 }
 
 }  // namespace
@@ -108,11 +118,10 @@ frmSplash::frmSplash(std::function<void()> open_main_window, std::function<void(
         "Warning: this program is protected by copyright law and international treaties. "
         "© 2004 Palvenna inc.",
         8.25, false, 240, 3600);
-  lblWarning.set_line_wrap(true);
   // The two notices are small print: light, so that they can be read on the dark panel.
   set_fore_color(lblCopyright, kLightGrey);
   set_fore_color(lblWarning, kLightGrey);
-  lblWarning.set_size_request(twips(6600), -1);
+  lblWarning.set_wrap_width(twips(6600));
 
   client_.show_all();
 
@@ -136,6 +145,10 @@ frmSplash::frmSplash(std::function<void()> open_main_window, std::function<void(
       false);
 
   Form_Load();
+  // Measured once shown and loaded: a hidden label has no size, and loading changes
+  // the version's text.
+  keep_right_edge(frame_contents_, lblPlatform, 4665 + 2190, 2340);
+  keep_right_edge(frame_contents_, lblVersion, 6045 + 810, 2700);
 }
 
 frmSplash::~frmSplash() = default;
@@ -143,8 +156,6 @@ frmSplash::~frmSplash() = default;
 void frmSplash::Form_Load() {
   lblVersion.set_text(version_caption(version::kMajor, version::kMinor, version::kRevision));
   lblName.set_text("Kestrivane™");
-  keep_right_edge(frame_contents_, lblPlatform, 4665 + 2190, 2340);
-  keep_right_edge(frame_contents_, lblVersion, 6045 + 810, 2700);
 }
 
 void frmSplash::unload() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/timer.h"
+#include "platform/wrapped_label.h"
 
 namespace kv {
 
@@ -31,8 +32,8 @@ class frmSplash : public Gtk::Window {
 
   Gtk::EventBox Frame1;
   Gtk::Image imgLogo;
-  Gtk::Label lblCompanyProduct, lblName, lblPlatform, lblVersion, lblCompany, lblCopyright,
-      lblWarning;
+  Gtk::Label lblCompanyProduct, lblName, lblPlatform, lblVersion, lblCompany, lblCopyright;
+  WrappedLabel lblWarning;
   Timer Timer1;
 
  private:

@@ -16,8 +16,11 @@ std::string home_page_address(const std::string& typed) {
   if (first == std::string::npos) return {};
   const auto last = typed.find_last_not_of(" \t\r\n");
   std::string address = typed.substr(first, last - first + 1);
-  // "example.org" alone would be taken as a file name by the browser control.
-  if (g_uri_peek_scheme(address.c_str()) == nullptr) address = "http://" + address;
+  // "example.org" alone would be taken as a file name by the browser control, and
+  // "localhost:8080" as a scheme; only "about:" pages name no host.
+  if (address.find("://") == std::string::npos && address.rfind("about:", 0) != 0) {
+    address = "http://" + address;
+  }
   return address;
 }
 
