@@ -1,18 +1,32 @@
+#include <glibmm/main.h>
 #include <gtkmm/main.h>
 
+#include <memory>
+
 #include "app/program.h"
+#include "app/splash.h"
 #include "platform/app_folder.h"
 #include "platform/gtk_desktop_services.h"
+#include "platform/product_art.h"
 #include "platform/program_style.h"
 #include "platform/webkit_browser.h"
 
 int main(int argc, char** argv) {
   Gtk::Main kit(argc, argv);
   kv::install_program_style();
+  kv::install_product_icon();
   kv::GtkDesktopServices services;
   kv::WebKitBrowserFactory browsers;
   kv::Program program(services, browsers, kv::application_folder(), [] { Gtk::Main::quit(); });
-  program.open_first_main_window();
+
+  // The program starts with its splash screen, which opens the first main window or,
+  // on a key, ends the program. Once closed it goes.
+  auto splash = std::make_unique<kv::frmSplash>([&program] { program.open_first_main_window(); },
+                                                [&program] { program.end_program(); });
+  splash->signal_hide().connect(
+      [&splash] { Glib::signal_idle().connect_once([&splash] { splash.reset(); }); });
+  splash->show();
+  splash->present();
   Gtk::Main::run();
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "about/launchers.h"
 #include "browser/clock.h"
 #include "browser/form1.h"
 #include "browser/navigation.h"
@@ -15,6 +16,7 @@
 #include "platform/guarded.h"
 #include "platform/shell_folders.h"
 #include "platform/web_browser.h"
+#include "theme/color_theme.h"
 
 namespace kv {
 
@@ -53,6 +55,9 @@ void Program::attach_behaviour(Form1& form) {
   attach_popup_blocker(form, *this);
   attach_clock(form, services_);
   attach_folder_panes(form, system_shell_folders());
+  attach_color_theme(form, services_);
+  attach_launchers(form, *launcher_, services_);
+  attach_about(form, about_);  // ahead of the close box: a disabled window ignores it
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {
@@ -67,13 +72,21 @@ void Program::on_main_window_closed(Form1& form) {
   if (ended_) return;
   if (first_ == &form) first_ = nullptr;
   // The window is destroyed once the handler that closed it has returned.
-  Glib::signal_idle().connect_once([this, closed = &form] {
-    std::erase_if(windows_, [closed](const auto& w) { return w.get() == closed; });
-  });
+  // Tracked, so that it never runs once the program object has gone.
+  Glib::signal_idle().connect_once(sigc::track_obj(
+      [this, closed = &form] {
+        std::erase_if(windows_, [closed](const auto& w) { return w.get() == closed; });
+      },
+      *this));
   const bool any_open = std::any_of(windows_.begin(), windows_.end(), [&form](const auto& w) {
     return w.get() != &form && w->get_visible();
   });
   if (!any_open) end_program();
+}
+
+void Program::use_program_launcher(ProgramLauncher& launcher) {
+  launcher_ = &launcher;
+  about_.use_launcher(launcher);
 }
 
 void Program::end_program() {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <sigc++/trackable.h>
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "about/about_windows.h"
 #include "browser/program_host.h"
+#include "platform/program_launcher.h"
 
 namespace kv {
 
@@ -14,7 +18,7 @@ class WebBrowserFactory;
 
 // The program object: owns every window, opens main windows with their behaviour
 // attached, and ends the program.
-class Program : public ProgramHost {
+class Program : public ProgramHost, public sigc::trackable {
  public:
   // `quit` leaves the main loop; `app_folder` is where the program keeps fav.Dat.
   Program(DesktopServices& services, WebBrowserFactory& browsers, std::string app_folder,
@@ -37,6 +41,11 @@ class Program : public ProgramHost {
   [[nodiscard]] bool ended() const { return ended_; }
   [[nodiscard]] const std::string& app_folder() const { return app_folder_; }
   [[nodiscard]] DesktopServices& services() { return services_; }
+  [[nodiscard]] AboutWindows& about_windows() { return about_; }
+
+  // Other programs are started through `launcher` instead of the desktop's own; set
+  // before any window opens.
+  void use_program_launcher(ProgramLauncher& launcher);
 
  private:
   void attach_behaviour(Form1& form);
@@ -49,6 +58,9 @@ class Program : public ProgramHost {
   std::vector<std::unique_ptr<Form1>> windows_;
   Form1* first_ = nullptr;
   bool ended_ = false;
+  DesktopProgramLauncher desktop_launcher_{app_folder_};
+  ProgramLauncher* launcher_ = &desktop_launcher_;
+  AboutWindows about_{*this, desktop_launcher_};
 };
 
 }  // namespace kv

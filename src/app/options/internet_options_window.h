@@ -1,0 +1,50 @@
+#pragma once
+
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/buttonbox.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/frame.h>
+#include <gtkmm/label.h>
+#include <gtkmm/window.h>
+
+#include <string>
+
+namespace kv {
+
+// The Internet Options program's window: the home page that the browser's Home opens,
+// and a button that clears the browsing history.
+class InternetOptionsWindow : public Gtk::Window {
+ public:
+  InternetOptionsWindow();
+  InternetOptionsWindow(const InternetOptionsWindow&) = delete;
+  InternetOptionsWindow& operator=(const InternetOptionsWindow&) = delete;
+  InternetOptionsWindow(InternetOptionsWindow&&) = delete;
+  InternetOptionsWindow& operator=(InternetOptionsWindow&&) = delete;
+  ~InternetOptionsWindow() override;
+
+  Gtk::Entry txtHomePage;
+  Gtk::Button cmdUseDefault, cmdClearHistory, cmdOk, cmdCancel, cmdApply;
+  Gtk::Label lblMessage;
+
+ private:
+  bool apply();
+  void clear_history();
+
+  Gtk::Box layout_{Gtk::ORIENTATION_VERTICAL, 12};
+  Gtk::Frame home_frame_, history_frame_;
+  Gtk::Box home_box_{Gtk::ORIENTATION_VERTICAL, 6}, home_row_{Gtk::ORIENTATION_HORIZONTAL, 6};
+  Gtk::Box history_box_{Gtk::ORIENTATION_VERTICAL, 6};
+  Gtk::Label home_text_, history_text_;
+  Gtk::ButtonBox buttons_;
+};
+
+// The address as the home page is kept: blanks trimmed, "http://" put in front of an
+// address that names no scheme; "" stays "" (the built-in home page).
+std::string home_page_address(const std::string& typed);
+
+// Deletes the browsing history database with its journal files. false when a file
+// that is there could not be deleted.
+bool clear_browsing_history();
+
+}  // namespace kv

@@ -1,0 +1,13 @@
+// Kestrivane's Internet Options: the home page and the browsing history.
+#include <gtkmm/main.h>
+
+#include "app/options/internet_options_window.h"
+#include "platform/product_art.h"
+
+int main(int argc, char** argv) {
+  Gtk::Main kit(argc, argv);
+  kv::install_product_icon();
+  kv::InternetOptionsWindow window;
+  Gtk::Main::run(window);
+  return 0;
+}

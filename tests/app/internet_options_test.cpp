@@ -1,0 +1,104 @@
+#include <glib.h>
+#include <glib/gstdio.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/options/internet_options_window.h"
+#include "platform/internet_settings.h"
+#include "platform/user_paths.h"
+
+namespace kv {
+namespace {
+
+bool exists(const std::string& path) {
+  return g_file_test(path.c_str(), G_FILE_TEST_EXISTS);
+}
+
+class InternetOptionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { g_remove(internet_settings_path().c_str()); }
+  void TearDown() override {
+    g_remove(internet_settings_path().c_str());
+    clear_browsing_history();
+  }
+};
+
+TEST_F(InternetOptionsTest, HomePageAddressesAreKeptAsTheBrowserOpensThem) {
+  EXPECT_EQ(home_page_address("  kestrivane.test/start \n"), "http://kestrivane.test/start");
+  EXPECT_EQ(home_page_address("https://kestrivane.test/"), "https://kestrivane.test/");
+  EXPECT_EQ(home_page_address("about:blank"), "about:blank");
+  EXPECT_EQ(home_page_address("localhost:8080/home"), "http://localhost:8080/home");
+  EXPECT_EQ(home_page_address("file:///srv/home.html"), "file:///srv/home.html");
+  EXPECT_EQ(home_page_address("   "), "");
+}
+
+TEST_F(InternetOptionsTest, ApplyAndOkSetTheHomePageThatHomeOpensAndCancelDoesNot) {
+  InternetOptionsWindow window;
+  window.show();
+  EXPECT_EQ(window.txtHomePage.get_text(), kDefaultHomePage);
+
+  window.txtHomePage.set_text("kestrivane.test/start");
+  window.cmdApply.clicked();
+  EXPECT_EQ(configured_home_page(), "http://kestrivane.test/start");
+  EXPECT_EQ(window.txtHomePage.get_text(), "http://kestrivane.test/start");
+  EXPECT_TRUE(window.get_visible());
+
+  window.txtHomePage.set_text("http://not.kept.test/");
+  window.cmdCancel.clicked();
+  EXPECT_FALSE(window.get_visible());
+  EXPECT_EQ(configured_home_page(), "http://kestrivane.test/start");
+
+  InternetOptionsWindow again;
+  EXPECT_EQ(again.txtHomePage.get_text(), "http://kestrivane.test/start") << "shows what is set";
+  again.cmdUseDefault.clicked();
+  again.show();
+  again.cmdOk.clicked();
+  EXPECT_FALSE(again.get_visible());
+  EXPECT_EQ(configured_home_page(), kDefaultHomePage);
+}
+
+TEST_F(InternetOptionsTest, AHomePageThatCannotBeSavedKeepsTheWindowOpenAndSaysSo) {
+  // A folder where the settings file should be: the save fails.
+  g_mkdir(internet_settings_path().c_str(), 0700);
+  InternetOptionsWindow window;
+  window.show();
+  window.txtHomePage.set_text("kestrivane.test");
+  window.cmdOk.clicked();
+  EXPECT_TRUE(window.get_visible());
+  EXPECT_EQ(window.lblMessage.get_text(), "The home page could not be saved.");
+  g_rmdir(internet_settings_path().c_str());
+}
+
+TEST_F(InternetOptionsTest, ClearHistoryDeletesTheDatabaseWithItsJournalsOnly) {
+  const std::string database = history_database_path();
+  for (const char* suffix : {"", "-wal", "-shm"}) std::ofstream(database + suffix) << "x";
+  const std::string neighbour = user_data_dir() + "/keep.me";
+  std::ofstream(neighbour) << "x";
+
+  InternetOptionsWindow window;
+  window.cmdClearHistory.clicked();
+  for (const char* suffix : {"", "-wal", "-shm"}) EXPECT_FALSE(exists(database + suffix)) << suffix;
+  EXPECT_TRUE(exists(neighbour));
+  EXPECT_EQ(window.lblMessage.get_text(), "The browsing history has been cleared.");
+
+  // Nothing to delete is no failure.
+  window.cmdClearHistory.clicked();
+  EXPECT_EQ(window.lblMessage.get_text(), "The browsing history has been cleared.");
+  g_remove(neighbour.c_str());
+}
+
+TEST_F(InternetOptionsTest, AHistoryThatCannotBeDeletedIsReported) {
+  // A folder with something in it cannot be removed like a file.
+  const std::string database = history_database_path();
+  g_mkdir(database.c_str(), 0700);
+  std::ofstream(database + "/inside") << "x";
+  InternetOptionsWindow window;
+  window.cmdClearHistory.clicked();
+  EXPECT_EQ(window.lblMessage.get_text(), "The browsing history could not be cleared.");
+  g_remove((database + "/inside").c_str());
+  g_rmdir(database.c_str());
+}
+
+}  // namespace
+}  // namespace kv

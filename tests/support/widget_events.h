@@ -1,0 +1,65 @@
+#pragma once
+
+#include <gdk/gdk.h>
+#include <gtkmm/container.h>
+#include <gtkmm/widget.h>
+
+#include <vector>
+
+namespace kv::test {
+
+// Delivers a mouse button release to `window` at (x, y) in its coordinates, as the
+// window system would after a click there.
+inline void release_button(GdkWindow* window, double x, double y, guint button = 1) {
+  GdkEvent* event = gdk_event_new(GDK_BUTTON_RELEASE);
+  event->button.window = GDK_WINDOW(g_object_ref(window));
+  event->button.send_event = TRUE;
+  event->button.time = GDK_CURRENT_TIME;
+  event->button.x = x;
+  event->button.y = y;
+  event->button.button = button;
+  gdk_event_set_device(
+      event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+  gtk_main_do_event(event);
+  gdk_event_free(event);
+}
+
+// Delivers a key press with modifiers (Ctrl+N) to `widget`'s window.
+inline void press_key_with(Gtk::Widget& widget, guint keyval, GdkModifierType state) {
+  GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+  event->key.window = GDK_WINDOW(g_object_ref(widget.get_window()->gobj()));
+  event->key.send_event = TRUE;
+  event->key.time = GDK_CURRENT_TIME;
+  event->key.keyval = keyval;
+  event->key.state = state;
+  GdkKeymapKey* keys = nullptr;
+  gint n_keys = 0;
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
+                                        keyval, &keys, &n_keys) &&
+      n_keys > 0) {
+    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    g_free(keys);
+  }
+  gdk_event_set_device(
+      event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+  gtk_main_do_event(event);
+  gdk_event_free(event);
+}
+
+// Asks a shown window to close, as its close box does.
+inline void close_box(Gtk::Widget& window) {
+  GdkEvent* event = gdk_event_new(GDK_DELETE);
+  event->any.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+  gtk_main_do_event(event);
+  gdk_event_free(event);
+}
+
+// `root` and every widget inside it.
+inline void collect_widgets(Gtk::Widget& root, std::vector<Gtk::Widget*>& into) {
+  into.push_back(&root);
+  if (auto* container = dynamic_cast<Gtk::Container*>(&root)) {
+    for (Gtk::Widget* child : container->get_children()) collect_widgets(*child, into);
+  }
+}
+
+}  // namespace kv::test
