@@ -19,6 +19,14 @@ namespace kv {
 // after the container that shows the view: when the container goes first the view is
 // only destroyed (and stays allocated until the control lets it go); when the control
 // goes first it destroys the view, which leaves its container.
+//
+// Each top-level load raises DownloadBegin, ProgressChange (several), NavigateComplete2,
+// TitleChange, DownloadComplete and DocumentComplete; a failed or stopped load raises
+// DownloadBegin, DownloadComplete and DocumentComplete. DocumentComplete waits for the
+// page's title, so that LocationName names the page by then.
+//
+// NewWindow2 loads the requested page only when its handler sets ppDisp to a control
+// made by WebKitBrowserFactory::create(this control) and leaves Cancel false.
 class WebKitBrowser : public WebBrowser {
  public:
   // `related`: the control of a page that asked for a new window, or nullptr. A related
@@ -31,6 +39,8 @@ class WebKitBrowser : public WebBrowser {
   WebKitBrowser(WebKitBrowser&&) = delete;
   WebKitBrowser& operator=(WebKitBrowser&&) = delete;
 
+  // Take it out of a container with gtk_container_remove, not gtkmm's remove(), which
+  // would keep a reference to the view for ever.
   Gtk::Widget& widget() override;
   void Navigate(const Glib::ustring& url) override;
   void Navigate2(const std::vector<std::uint8_t>& item_id_list) override;
@@ -80,7 +90,7 @@ class WebKitBrowser : public WebBrowser {
   bool loading_ = false;                        // between a load's start and its end
   std::optional<std::int32_t> early_progress_;  // reported before its load started
   Glib::ustring last_title_;                    // the title TitleChange reported last
-  Glib::ustring document_title_;                // the page's title, read before the engine sends it
+  Glib::ustring document_title_;                // the title as read from the page
   // A finished load whose DocumentComplete waits for the page's title.
   Glib::ustring finished_uri_;
   GCancellable* title_query_ = nullptr;
