@@ -1,0 +1,38 @@
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace kv::test {
+
+// An HTTP server on 127.0.0.1 at a free port, serving pages registered by path. It runs
+// on the main loop, so it answers while a test spins the loop (run_until).
+class LocalServer {
+ public:
+  LocalServer();
+  ~LocalServer();
+  LocalServer(const LocalServer&) = delete;
+  LocalServer& operator=(const LocalServer&) = delete;
+  LocalServer(LocalServer&&) = delete;
+  LocalServer& operator=(LocalServer&&) = delete;
+
+  // Serves `body` at `path` (for example "/page.html"); with a delay the answer is held
+  // back that long without blocking the loop. Other paths answer 404.
+  void add_page(const std::string& path, std::string body,
+                std::string content_type = "text/html; charset=utf-8",
+                std::chrono::milliseconds delay = std::chrono::milliseconds(0));
+
+  // "http://127.0.0.1:<port><path>"
+  [[nodiscard]] std::string url(const std::string& path) const;
+  [[nodiscard]] unsigned port() const;
+  // How many requests arrived for `path` (registered or not).
+  [[nodiscard]] int requests(const std::string& path) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace kv::test
