@@ -8,6 +8,9 @@
 #include "browser/navigation.h"
 #include "browser/startup.h"
 #include "browser/window_commands.h"
+#include "favorites/add_favorite.h"
+#include "favorites/fav_window.h"
+#include "favorites/frm_fav.h"
 #include "platform/guarded.h"
 #include "platform/web_browser.h"
 
@@ -22,6 +25,7 @@ Program::Program(DesktopServices& services, WebBrowserFactory& browsers, std::st
 
 Program::~Program() {
   // Windows go before the services and factories they use.
+  fav_.reset();
   windows_.clear();
 }
 
@@ -44,6 +48,7 @@ Form1& Program::open_first_main_window() {
 void Program::attach_behaviour(Form1& form) {
   attach_navigation(form, services_);
   attach_window_commands(form, *this);
+  attach_favorites_menu(form, *this);
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {
@@ -70,8 +75,22 @@ void Program::on_main_window_closed(Form1& form) {
 void Program::end_program() {
   if (ended_) return;
   ended_ = true;
+  save_favorites_at_end(*this);
+  if (fav_) guarded([&] { fav_->hide(); });
   for (auto& window : windows_) guarded([&] { window->hide(); });
   quit_();
+}
+
+frmFav& Program::create_favorites_window() {
+  fav_ = std::make_unique<frmFav>();
+  return *fav_;
+}
+
+void Program::unload_favorites_window() {
+  if (!fav_) return;
+  guarded([&] { fav_->hide(); });
+  // Unloading comes from the window's own Close button: it goes once that has returned.
+  Glib::signal_idle().connect_once([unloaded = std::shared_ptr<frmFav>(std::move(fav_))] {});
 }
 
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "browser/program_host.h"
+#include "favorites/favorites_host.h"
 
 namespace kv {
 
@@ -14,7 +15,7 @@ class WebBrowserFactory;
 
 // The program object: owns every window, opens main windows with their behaviour
 // attached, and ends the program.
-class Program : public ProgramHost {
+class Program : public ProgramHost, public FavoritesHost {
  public:
   // `quit` leaves the main loop; `app_folder` is where the program keeps fav.Dat.
   Program(DesktopServices& services, WebBrowserFactory& browsers, std::string app_folder,
@@ -30,13 +31,18 @@ class Program : public ProgramHost {
   void end_program() override;
 
   // Loads and shows the first main window.
-  Form1& open_first_main_window();
+  Form1& open_first_main_window() override;
+
+  frmFav* favorites_window() override { return fav_.get(); }
+  frmFav& create_favorites_window() override;
+  void unload_favorites_window() override;
+  [[nodiscard]] std::string favorites_file() const override { return app_folder_ + "/fav.Dat"; }
 
   [[nodiscard]] std::size_t main_window_count() const { return windows_.size(); }
   [[nodiscard]] Form1& main_window(std::size_t index) { return *windows_.at(index); }
   [[nodiscard]] bool ended() const { return ended_; }
   [[nodiscard]] const std::string& app_folder() const { return app_folder_; }
-  [[nodiscard]] DesktopServices& services() { return services_; }
+  [[nodiscard]] DesktopServices& services() override { return services_; }
 
  private:
   void attach_behaviour(Form1& form);
@@ -48,6 +54,7 @@ class Program : public ProgramHost {
   std::function<void()> quit_;
   std::vector<std::unique_ptr<Form1>> windows_;
   Form1* first_ = nullptr;
+  std::unique_ptr<frmFav> fav_;
   bool ended_ = false;
 };
 
