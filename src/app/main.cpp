@@ -1,4 +1,7 @@
+#include <glib-unix.h>
 #include <gtkmm/main.h>
+
+#include <csignal>
 
 #include "app/program.h"
 #include "platform/app_folder.h"
@@ -12,6 +15,17 @@ int main(int argc, char** argv) {
   kv::GtkDesktopServices services;
   kv::WebKitBrowserFactory browsers;
   kv::Program program(services, browsers, kv::application_folder(), [] { Gtk::Main::quit(); });
+  // A session that ends, or Ctrl+C in a terminal, ends the program as File > Close
+  // does, so that favourites added since the last load are kept.
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    g_unix_signal_add(
+        signal,
+        [](gpointer data) -> gboolean {
+          static_cast<kv::Program*>(data)->end_program();
+          return G_SOURCE_REMOVE;
+        },
+        &program);
+  }
   program.open_first_main_window();
   Gtk::Main::run();
   return 0;

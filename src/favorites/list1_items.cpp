@@ -28,7 +28,13 @@ void List1Items::clear() {
 
 void List1Items::add_item(std::string_view text) {
   text_.assign(text);
-  gtk_list_store_insert_with_values(store(), nullptr, -1, 0, text_.c_str(), -1);
+  // Straight from a value, without the variable-argument parsing of each call.
+  GValue value = G_VALUE_INIT;
+  g_value_init(&value, G_TYPE_STRING);
+  g_value_set_static_string(&value, text_.c_str());
+  gint column = 0;
+  gtk_list_store_insert_with_valuesv(store(), nullptr, -1, &column, &value, 1);
+  g_value_unset(&value);
 }
 
 std::size_t List1Items::count() const {

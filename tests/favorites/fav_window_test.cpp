@@ -276,19 +276,19 @@ TEST_F(FavWindow, TheEndOfTheProgramSavesChangesOnly) {
   EXPECT_EQ(file(), "b\r\n");
 }
 
-TEST_F(FavWindow, AMillionRowListLoadsAndScrolls) {
+TEST_F(FavWindow, ALongListWithAHugeLineLoadsScrollsAndOpens) {
   std::string bytes;
-  for (int i = 0; i < 1000000; ++i) bytes += "http://h" + std::to_string(i) + ".test\r\n";
+  for (int i = 0; i < 300000; ++i) bytes += "http://h" + std::to_string(i) + ".test\r\n";
   bytes += std::string(10U << 20U, 'y');  // and one line of 10 MB, last
   write_file(bytes);
   frmFav& w = shown();
-  ASSERT_EQ(w.items().count(), 1000001U);
-  EXPECT_EQ(w.items().item(999999), "http://h999999.test");
+  ASSERT_EQ(w.items().count(), 300001U);
+  EXPECT_EQ(w.items().item(299999), "http://h299999.test");
   // Drawn at the end of the list, where the huge line is.
   auto adjustment = w.List1_frame().get_vadjustment();
   adjustment->set_value(adjustment->get_upper());
   test::flush_events();
-  select(w, 1000000);
+  select(w, 300000);
   w.cmdGoToFav.clicked();
   EXPECT_EQ(first_web().calls_of("Navigate").back().text.bytes(), 10U << 20U);
 }
