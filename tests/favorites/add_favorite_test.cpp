@@ -77,17 +77,5 @@ TEST_F(AddFavorite, AShownWindowStaysShownAndListsTheNewEntry) {
   EXPECT_TRUE(w.changed);
 }
 
-TEST_F(AddFavorite, ShowFavoritesShowsTheOneWindow) {
-  test::write_bytes(host.favorites_file(), "a\r\n");
-  form().mnuFavoritesShowFavorites.activate();
-  frmFav* w = host.favorites_window();
-  ASSERT_NE(w, nullptr);
-  EXPECT_TRUE(w->get_visible());
-  EXPECT_FALSE(w->cmdGoToFav.get_sensitive());
-  form().mnuFavoritesShowFavorites.activate();
-  EXPECT_EQ(host.windows_created, 1);
-  EXPECT_EQ(entries(), (Strings{"a"}));
-}
-
 }  // namespace
 }  // namespace kv

@@ -151,6 +151,10 @@ TEST_F(FavFile, ManyLinesAcrossReadChunksRoundTrip) {
   }
   EXPECT_EQ(save(entries), bytes);
   EXPECT_EQ(load(bytes), entries);
+
+  // A CR LF cut in two where the reader's 1 MiB reads meet.
+  const std::string first((1U << 20U) - 1, 'a');
+  EXPECT_EQ(load(first + "\r\nb\r\n"), (Strings{first, "b"}));
 }
 
 TEST_F(FavFile, AnEmptyListWritesAnEmptyFile) {

@@ -93,14 +93,6 @@ TEST_F(FavProgram, ClosingTheLastWindowKeepsWhatWasAdded) {
   EXPECT_EQ(fav_dat(), "old\r\nwww.kept.test\r\n");
 }
 
-TEST_F(FavProgram, AnUnchangedWindowWritesNothingAtTheEnd) {
-  test::write_bytes(folder.file("fav.Dat"), "a\nb");
-  Form1& first = program.open_first_main_window();
-  first.mnuFavoritesShowFavorites.activate();
-  first.mnuFileClose.activate();
-  EXPECT_EQ(fav_dat(), "a\nb");
-}
-
 TEST_F(FavProgram, WithTheFirstWindowClosedAFavouriteOpensANewFirstWindow) {
   test::write_bytes(folder.file("fav.Dat"), "www.fav.test\r\n");
   Form1& first = program.open_first_main_window();

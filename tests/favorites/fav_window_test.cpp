@@ -182,21 +182,6 @@ TEST_F(FavWindow, OpeningWithNothingSelectedDoesNothing) {
   EXPECT_TRUE(w.get_visible());
 }
 
-TEST_F(FavWindow, WithTheFirstWindowClosedANewShownOneOpensTheFavourite) {
-  write_file("www.x.test\r\n");
-  frmFav& w = shown();
-  Form1* old_first = host.first;
-  old_first->hide();
-  host.first = nullptr;
-  select(w, 0);
-  w.cmdGoToFav.clicked();
-  ASSERT_NE(host.first, nullptr);
-  EXPECT_NE(host.first, old_first);
-  EXPECT_TRUE(host.first->get_visible());
-  EXPECT_EQ(host.first->cboURL_entry().get_text(), "www.x.test");
-  EXPECT_EQ(first_web().calls_of("Navigate").back().text, "www.x.test");
-}
-
 TEST_F(FavWindow, AFailingBrowserControlStillHidesTheWindow) {
   write_file("www.x.test\r\n");
   frmFav& w = shown();
