@@ -1,6 +1,8 @@
+#include <glib-unix.h>
 #include <glibmm/main.h>
 #include <gtkmm/main.h>
 
+#include <csignal>
 #include <memory>
 
 #include "app/program.h"
@@ -18,6 +20,17 @@ int main(int argc, char** argv) {
   kv::GtkDesktopServices services;
   kv::WebKitBrowserFactory browsers;
   kv::Program program(services, browsers, kv::application_folder(), [] { Gtk::Main::quit(); });
+  // A session that ends, or Ctrl+C in a terminal, ends the program as File > Close
+  // does, so that favourites added since the last load are kept.
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    g_unix_signal_add(
+        signal,
+        [](gpointer data) -> gboolean {
+          static_cast<kv::Program*>(data)->end_program();
+          return G_SOURCE_REMOVE;
+        },
+        &program);
+  }
 
   // The program starts with its splash screen, which opens the first main window or,
   // on a key, ends the program. Once closed it goes.

@@ -13,6 +13,9 @@
 #include "browser/startup.h"
 #include "browser/window_commands.h"
 #include "favorites/folder_panes.h"
+#include "favorites/add_favorite.h"
+#include "favorites/fav_window.h"
+#include "favorites/frm_fav.h"
 #include "platform/guarded.h"
 #include "platform/shell_folders.h"
 #include "platform/web_browser.h"
@@ -29,6 +32,7 @@ Program::Program(DesktopServices& services, WebBrowserFactory& browsers, std::st
 
 Program::~Program() {
   // Windows go before the services and factories they use.
+  fav_.reset();
   windows_.clear();
 }
 
@@ -58,6 +62,7 @@ void Program::attach_behaviour(Form1& form) {
   attach_color_theme(form, services_);
   attach_launchers(form, *launcher_, services_);
   attach_about(form, about_);  // ahead of the close box: a disabled window ignores it
+  attach_favorites_menu(form, *this);
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {
@@ -92,8 +97,22 @@ void Program::use_program_launcher(ProgramLauncher& launcher) {
 void Program::end_program() {
   if (ended_) return;
   ended_ = true;
+  save_favorites_at_end(*this);
+  if (fav_) guarded([&] { fav_->hide(); });
   for (auto& window : windows_) guarded([&] { window->hide(); });
   quit_();
+}
+
+frmFav& Program::create_favorites_window() {
+  fav_ = std::make_unique<frmFav>();
+  return *fav_;
+}
+
+void Program::unload_favorites_window() {
+  if (!fav_) return;
+  guarded([&] { fav_->hide(); });
+  // Unloading comes from the window's own Close button: it goes once that has returned.
+  Glib::signal_idle().connect_once([unloaded = std::shared_ptr<frmFav>(std::move(fav_))] {});
 }
 
 }  // namespace kv

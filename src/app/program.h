@@ -9,6 +9,7 @@
 
 #include "about/about_windows.h"
 #include "browser/program_host.h"
+#include "favorites/favorites_host.h"
 #include "platform/program_launcher.h"
 
 namespace kv {
@@ -18,7 +19,7 @@ class WebBrowserFactory;
 
 // The program object: owns every window, opens main windows with their behaviour
 // attached, and ends the program.
-class Program : public ProgramHost, public sigc::trackable {
+class Program : public ProgramHost, public FavoritesHost, public sigc::trackable {
  public:
   // `quit` leaves the main loop; `app_folder` is where the program keeps fav.Dat.
   Program(DesktopServices& services, WebBrowserFactory& browsers, std::string app_folder,
@@ -34,13 +35,18 @@ class Program : public ProgramHost, public sigc::trackable {
   void end_program() override;
 
   // Loads and shows the first main window.
-  Form1& open_first_main_window();
+  Form1& open_first_main_window() override;
+
+  frmFav* favorites_window() override { return fav_.get(); }
+  frmFav& create_favorites_window() override;
+  void unload_favorites_window() override;
+  [[nodiscard]] std::string favorites_file() const override { return app_folder_ + "/fav.Dat"; }
 
   [[nodiscard]] std::size_t main_window_count() const { return windows_.size(); }
   [[nodiscard]] Form1& main_window(std::size_t index) { return *windows_.at(index); }
   [[nodiscard]] bool ended() const { return ended_; }
   [[nodiscard]] const std::string& app_folder() const { return app_folder_; }
-  [[nodiscard]] DesktopServices& services() { return services_; }
+  [[nodiscard]] DesktopServices& services() override { return services_; }
   [[nodiscard]] AboutWindows& about_windows() { return about_; }
 
   // Other programs are started through `launcher` instead of the desktop's own; set
@@ -57,6 +63,7 @@ class Program : public ProgramHost, public sigc::trackable {
   std::function<void()> quit_;
   std::vector<std::unique_ptr<Form1>> windows_;
   Form1* first_ = nullptr;
+  std::unique_ptr<frmFav> fav_;
   bool ended_ = false;
   DesktopProgramLauncher desktop_launcher_{app_folder_};
   ProgramLauncher* launcher_ = &desktop_launcher_;

@@ -1,0 +1,155 @@
+#include "favorites/frm_fav.h"
+
+#include <gtkmm/cellrenderertext.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/treeviewcolumn.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/control_name.h"
+#include "platform/mnemonic.h"
+#include "platform/widget_style.h"
+#include "platform/win_units.h"
+
+namespace kv {
+namespace {
+
+// The desktop's application-workspace grey.
+constexpr std::uint32_t kAppWorkspace = 0x00808080;
+
+constexpr int kClientWidthTwips = 6165;
+constexpr int kClientHeightTwips = 5865;
+
+// A row shows at most this much of its entry: laying out a line of megabytes would
+// stall the window, and no one reads that far into one row.
+constexpr std::size_t kShownBytes = 2048;
+
+struct Place {
+  int left, top, width, height;  // twips
+};
+
+void place(Gtk::Fixed& fixed, Gtk::Widget& widget, Place p) {
+  widget.set_size_request(twips(p.width), twips(p.height));
+  fixed.put(widget, twips(p.left), twips(p.top));
+}
+
+// Buttons of 73 x 25 pixels: the theme's paddings and minimum sizes are taken down.
+void compact(Gtk::Button& button) {
+  static const Glib::RefPtr<Gtk::CssProvider> provider = [] {
+    auto css = Gtk::CssProvider::create();
+    css->load_from_data("button { min-height: 0; min-width: 0; padding: 0 2px; }");
+    return css;
+  }();
+  button.get_style_context()->add_provider(provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+void command_button(Gtk::Button& button, const char* name, const char* caption) {
+  set_control_name(button, name);
+  button.set_label(mnemonic_caption(caption));
+  button.set_use_underline(true);
+  compact(button);
+}
+
+// The start of `text` that fits in kShownBytes, cut at a character boundary.
+Glib::ustring shown_part(const gchar* text) {
+  const std::size_t length = std::strlen(text);
+  if (length <= kShownBytes) return text;
+  const gchar* end = g_utf8_find_prev_char(text, text + kShownBytes + 1);
+  return {text, end != nullptr ? static_cast<std::size_t>(end - text) : 0U};
+}
+
+}  // namespace
+
+frmFav::frmFav() {
+  set_control_name(*this, "frmFav");
+  set_title(kFavTitle);
+  set_decorated(false);
+  set_skip_taskbar_hint(true);
+  set_skip_pager_hint(true);
+  set_resizable(false);
+  set_back_color(*this, kAppWorkspace);
+
+  fixed_.set_size_request(twips(kClientWidthTwips), twips(kClientHeightTwips));
+  add(fixed_);
+  set_up_list();
+  lay_out_controls();
+  fixed_.show_all();
+}
+
+frmFav::~frmFav() = default;
+
+void frmFav::set_up_list() {
+  // The name goes on the list's frame: an accessible object on the list view itself
+  // would announce each of a million rows as the list is filled.
+  set_control_name(frame_, "List1");
+  List1.set_name("List1");
+  List1.set_model(List1Items::new_store());
+  List1.set_headers_visible(false);
+  List1.set_enable_search(false);
+  List1.get_selection()->set_mode(Gtk::SELECTION_SINGLE);
+
+  auto* renderer = Gtk::make_managed<Gtk::CellRendererText>();
+  auto* column = Gtk::make_managed<Gtk::TreeViewColumn>();
+  column->pack_start(*renderer, true);
+  column->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
+  column->set_expand(true);
+  column->set_cell_data_func(
+      *renderer, [this, renderer](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& row) {
+        GValue value = G_VALUE_INIT;
+        gtk_tree_model_get_value(gtk_tree_view_get_model(List1.gobj()),
+                                 const_cast<GtkTreeIter*>(row.gobj()), 0, &value);
+        const gchar* text = g_value_get_string(&value);
+        renderer->property_text() = text != nullptr ? shown_part(text) : Glib::ustring();
+        g_value_unset(&value);
+      });
+  List1.append_column(*column);
+  // Every row is one line of the same font: rows need not be measured one by one.
+  List1.set_fixed_height_mode(true);
+
+  // A list box selects nothing when it takes the focus; the list view selects its
+  // cursor row, or its first. That selection is undone, and it is no click.
+  List1.signal_grab_focus().connect(
+      [this] { taking_focus_ = List1.get_selection()->count_selected_rows() == 0; }, false);
+  List1.signal_grab_focus().connect(
+      [this] {
+        if (taking_focus_) List1.get_selection()->unselect_all();
+        taking_focus_ = false;
+      },
+      true);
+  List1.get_selection()->signal_changed().connect([this] {
+    if (!taking_focus_ && List1.get_selection()->count_selected_rows() > 0) list_click_.emit();
+  });
+
+  frame_.add(List1);
+  frame_.set_shadow_type(Gtk::SHADOW_IN);
+  frame_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+}
+
+void frmFav::lay_out_controls() {
+  place(fixed_, frame_, {120, 120, 5895, 5130});
+  command_button(cmdClose, "cmdClose", "&Close");
+  place(fixed_, cmdClose, {240, 5280, 1095, 375});
+  command_button(cmdRemove, "cmdRemove", "&Remove");
+  place(fixed_, cmdRemove, {2520, 5280, 1095, 375});
+  command_button(cmdGoToFav, "cmdGoToFav", "&Go to Url");
+  place(fixed_, cmdGoToFav, {4800, 5280, 1095, 375});
+
+  std::vector<Gtk::Widget*> chain{&frame_, &cmdClose, &cmdRemove, &cmdGoToFav};
+  fixed_.set_focus_chain(chain);
+}
+
+std::optional<std::size_t> frmFav::selected_index() const {
+  GtkTreeModel* model = nullptr;
+  GtkTreeIter iter;
+  auto* selection = gtk_tree_view_get_selection(const_cast<GtkTreeView*>(List1.gobj()));
+  if (!gtk_tree_selection_get_selected(selection, &model, &iter)) return std::nullopt;
+  GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
+  const gint* indices = gtk_tree_path_get_indices(path);
+  std::optional<std::size_t> index;
+  if (indices != nullptr && indices[0] >= 0) index = static_cast<std::size_t>(indices[0]);
+  gtk_tree_path_free(path);
+  return index;
+}
+
+}  // namespace kv

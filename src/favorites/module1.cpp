@@ -1,0 +1,11 @@
+#include "favorites/module1.h"
+
+#include "platform/desktop_services.h"
+
+namespace kv::Module1 {
+
+void MakeTopmost(Gtk::Window& window, DesktopServices& services) {
+  services.MakeTopmost(window);
+}
+
+}  // namespace kv::Module1
