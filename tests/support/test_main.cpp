@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/program_style.h"
+#include "support/loopback_engine.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
   Gtk::Main kit(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   kv::install_program_style();
+  kv::test::keep_engine_on_loopback();
   const int result = RUN_ALL_TESTS();
   return result;
 }
