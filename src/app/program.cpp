@@ -8,6 +8,9 @@
 #include "browser/navigation.h"
 #include "browser/startup.h"
 #include "browser/window_commands.h"
+#include "page/edit_mode.h"
+#include "page/page_commands.h"
+#include "page/text_size.h"
 #include "platform/guarded.h"
 #include "platform/web_browser.h"
 
@@ -44,6 +47,9 @@ Form1& Program::open_first_main_window() {
 void Program::attach_behaviour(Form1& form) {
   attach_navigation(form, services_);
   attach_window_commands(form, *this);
+  attach_page_commands(form, services_);
+  attach_text_size(form, services_);
+  attach_edit_mode(form);
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {

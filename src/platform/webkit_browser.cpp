@@ -2,6 +2,8 @@
 
 #include <gtkmm/widget.h>
 
+#include "platform/webkit_page_commands.h"
+
 namespace kv {
 
 WebKitWebContext* shared_web_context() {
@@ -35,7 +37,15 @@ void WebKitBrowser::GoForward() { webkit_web_view_go_forward(view_); }
 void WebKitBrowser::GoHome() {}
 void WebKitBrowser::Stop() { webkit_web_view_stop_loading(view_); }
 void WebKitBrowser::Refresh() { webkit_web_view_reload(view_); }
-void WebKitBrowser::SetDesignMode(const Glib::ustring& /*value*/) {}
+void WebKitBrowser::SetDesignMode(const Glib::ustring& value) {
+  // The value goes in as an argument, never spliced into script text.
+  GVariantDict arguments;
+  g_variant_dict_init(&arguments, nullptr);
+  g_variant_dict_insert(&arguments, "value", "s", value.c_str());
+  webkit_web_view_call_async_javascript_function(view_, "document.designMode = value;", -1,
+                                                 g_variant_dict_end(&arguments), nullptr, nullptr,
+                                                 nullptr, nullptr, nullptr);
+}
 
 Glib::ustring WebKitBrowser::LocationURL() const {
   const char* uri = webkit_web_view_get_uri(view_);
@@ -52,8 +62,10 @@ void WebKitBrowser::SetFocus() { gtk_widget_grab_focus(GTK_WIDGET(view_)); }
 void WebKitBrowser::SetVisible(bool visible) { widget_->set_visible(visible); }
 bool WebKitBrowser::Visible() const { return widget_->get_visible(); }
 
-void WebKitBrowser::exec_wb(std::int32_t /*cmd*/, std::int32_t /*opt*/,
-                            std::optional<ExecArg> /*in*/, std::optional<ExecArg> /*out*/) {}
+void WebKitBrowser::exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,
+                            std::optional<ExecArg> out) {
+  exec_page_command(view_, cmd, opt, in, out);
+}
 
 void WebKitBrowser::connect_events() {}
 

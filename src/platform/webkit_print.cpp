@@ -1,0 +1,139 @@
+#include "platform/webkit_print.h"
+
+#include "platform/guarded.h"
+#include "platform/webkit_view_helpers.h"
+
+namespace kv {
+namespace {
+
+// The name the GTK file print backend gives its printer.
+constexpr const char* kPrintToFile = "Print to File";
+
+// One reference each, replaced as the user chooses again; they live as long as the process.
+GtkPageSetup* g_page_setup = nullptr;
+GtkPrintSettings* g_print_settings = nullptr;
+
+template <typename T>
+void keep(T*& slot, T* fresh) {
+  if (fresh == slot) return;
+  if (fresh != nullptr) g_object_ref(fresh);
+  if (slot != nullptr) g_object_unref(slot);
+  slot = fresh;
+}
+
+// A print operation over the view with what was kept.
+WebKitPrintOperation* new_operation(WebKitWebView* view) {
+  WebKitPrintOperation* operation = webkit_print_operation_new(view);
+  if (g_page_setup != nullptr) webkit_print_operation_set_page_setup(operation, g_page_setup);
+  if (g_print_settings != nullptr) {
+    webkit_print_operation_set_print_settings(operation, g_print_settings);
+  }
+  return operation;
+}
+
+struct PdfJob {
+  std::function<void(bool)> done;
+  bool failed = false;
+  bool reported = false;
+
+  void report(bool ok) {
+    if (reported) return;
+    reported = true;
+    guarded([&] { done(ok); });
+  }
+};
+
+void on_pdf_failed(WebKitPrintOperation* /*operation*/, GError* /*error*/, gpointer job) {
+  static_cast<PdfJob*>(job)->failed = true;
+}
+
+void on_pdf_finished(WebKitPrintOperation* /*operation*/, gpointer data) {
+  auto* job = static_cast<PdfJob*>(data);
+  job->report(!job->failed);
+}
+
+// Runs when the operation is freed; an operation that never finished counts as failed.
+void free_pdf_job(gpointer data, GClosure* /*closure*/) {
+  auto* job = static_cast<PdfJob*>(data);
+  job->report(false);
+  delete job;
+}
+
+}  // namespace
+
+GtkPageSetup* kept_page_setup() {
+  return g_page_setup;
+}
+GtkPrintSettings* kept_print_settings() {
+  return g_print_settings;
+}
+
+void run_page_setup_dialog(WebKitWebView* view) {
+  if (!has_page(view)) return;
+  GtkPrintSettings* settings = g_print_settings != nullptr
+                                   ? GTK_PRINT_SETTINGS(g_object_ref(g_print_settings))
+                                   : gtk_print_settings_new();
+  // Cancel hands back a copy of what went in, so keeping the result is right either way.
+  GtkPageSetup* chosen =
+      gtk_print_run_page_setup_dialog(toplevel_window_of(view), g_page_setup, settings);
+  keep(g_page_setup, chosen);
+  if (chosen != nullptr) g_object_unref(chosen);
+  g_object_unref(settings);
+}
+
+void run_print_dialog(WebKitWebView* view) {
+  if (!has_page(view)) return;
+  WebKitPrintOperation* operation = new_operation(view);
+  // The engine holds the operation itself while it prints.
+  if (webkit_print_operation_run_dialog(operation, toplevel_window_of(view)) ==
+      WEBKIT_PRINT_OPERATION_RESPONSE_PRINT) {
+    keep(g_print_settings, webkit_print_operation_get_print_settings(operation));
+    keep(g_page_setup, webkit_print_operation_get_page_setup(operation));
+  }
+  g_object_unref(operation);
+}
+
+void print_without_dialog(WebKitWebView* view) {
+  if (!has_page(view)) return;
+  WebKitPrintOperation* operation = new_operation(view);
+  webkit_print_operation_print(operation);
+  g_object_unref(operation);
+}
+
+void print_to_pdf(WebKitWebView* view, const std::string& path, std::function<void(bool)> done) {
+  auto* job = new PdfJob{std::move(done)};
+  if (!has_page(view)) {
+    job->report(false);
+    delete job;
+    return;
+  }
+  gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+  if (uri == nullptr) {
+    job->report(false);
+    delete job;
+    return;
+  }
+  // The kept settings without their printer, copies and page range: the whole page, once,
+  // into the file.
+  GtkPrintSettings* settings = g_print_settings != nullptr
+                                   ? gtk_print_settings_copy(g_print_settings)
+                                   : gtk_print_settings_new();
+  gtk_print_settings_set_printer(settings, kPrintToFile);
+  gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
+  gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
+  gtk_print_settings_set_print_pages(settings, GTK_PRINT_PAGES_ALL);
+  gtk_print_settings_set_n_copies(settings, 1);
+  g_free(uri);
+
+  WebKitPrintOperation* operation = webkit_print_operation_new(view);
+  webkit_print_operation_set_print_settings(operation, settings);
+  if (g_page_setup != nullptr) webkit_print_operation_set_page_setup(operation, g_page_setup);
+  g_signal_connect(operation, "failed", G_CALLBACK(on_pdf_failed), job);
+  g_signal_connect_data(operation, "finished", G_CALLBACK(on_pdf_finished), job, free_pdf_job,
+                        GConnectFlags(0));
+  webkit_print_operation_print(operation);
+  g_object_unref(operation);
+  g_object_unref(settings);
+}
+
+}  // namespace kv
