@@ -28,6 +28,7 @@ FindDialog::FindDialog(WebKitWebView* view)
     : finder_(WEBKIT_FIND_CONTROLLER(g_object_ref(webkit_web_view_get_find_controller(view)))) {
   set_title("Find");
   set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);
+  set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
   set_resizable(false);
   set_skip_taskbar_hint(true);
   set_border_width(12);

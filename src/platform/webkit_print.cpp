@@ -1,5 +1,7 @@
 #include "platform/webkit_print.h"
 
+#include <gtk/gtkunixprint.h>
+
 #include "platform/guarded.h"
 #include "platform/webkit_view_helpers.h"
 
@@ -67,6 +69,12 @@ GtkPageSetup* kept_page_setup() {
 GtkPrintSettings* kept_print_settings() {
   return g_print_settings;
 }
+void keep_page_setup(GtkPageSetup* page_setup) {
+  keep(g_page_setup, page_setup);
+}
+void keep_print_settings(GtkPrintSettings* settings) {
+  keep(g_print_settings, settings);
+}
 
 void run_page_setup_dialog(WebKitWebView* view) {
   if (!has_page(view)) return;
@@ -83,14 +91,29 @@ void run_page_setup_dialog(WebKitWebView* view) {
 
 void run_print_dialog(WebKitWebView* view) {
   if (!has_page(view)) return;
-  WebKitPrintOperation* operation = new_operation(view);
-  // The engine holds the operation itself while it prints.
-  if (webkit_print_operation_run_dialog(operation, toplevel_window_of(view)) ==
-      WEBKIT_PRINT_OPERATION_RESPONSE_PRINT) {
-    keep(g_print_settings, webkit_print_operation_get_print_settings(operation));
-    keep(g_page_setup, webkit_print_operation_get_page_setup(operation));
+  // Our own dialog, then a print without one: the engine's own dialog prints blank pages
+  // in landscape (seen with 2.50.6), while the same choice printed without it is right.
+  GtkWidget* dialog = gtk_print_unix_dialog_new(nullptr, toplevel_window_of(view));
+  auto* print_dialog = GTK_PRINT_UNIX_DIALOG(dialog);
+  if (g_print_settings != nullptr)
+    gtk_print_unix_dialog_set_settings(print_dialog, g_print_settings);
+  if (g_page_setup != nullptr) gtk_print_unix_dialog_set_page_setup(print_dialog, g_page_setup);
+  gtk_print_unix_dialog_set_embed_page_setup(print_dialog, TRUE);
+  gtk_print_unix_dialog_set_manual_capabilities(
+      print_dialog,
+      GtkPrintCapabilities(GTK_PRINT_CAPABILITY_NUMBER_UP | GTK_PRINT_CAPABILITY_NUMBER_UP_LAYOUT |
+                           GTK_PRINT_CAPABILITY_PAGE_SET | GTK_PRINT_CAPABILITY_REVERSE |
+                           GTK_PRINT_CAPABILITY_COPIES | GTK_PRINT_CAPABILITY_COLLATE |
+                           GTK_PRINT_CAPABILITY_SCALE));
+  const bool print = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_OK;
+  if (print) {
+    GtkPrintSettings* chosen = gtk_print_unix_dialog_get_settings(print_dialog);
+    keep(g_print_settings, chosen);
+    g_object_unref(chosen);
+    keep(g_page_setup, gtk_print_unix_dialog_get_page_setup(print_dialog));
   }
-  g_object_unref(operation);
+  gtk_widget_destroy(dialog);
+  if (print) print_without_dialog(view);
 }
 
 void print_without_dialog(WebKitWebView* view) {

@@ -1,5 +1,6 @@
 #include "platform/webkit_print_preview.h"
 
+#include <gdk/gdkkeysyms.h>
 #include <glib/gstdio.h>
 #include <glibmm/main.h>
 #include <gtkmm/widget.h>
@@ -62,12 +63,19 @@ PrintPreviewWindow::PrintPreviewWindow(WebKitWebContext* context, std::string pd
   set_title(page_title.empty() ? Glib::ustring("Print Preview") : "Print Preview - " + page_title);
   set_default_size(820, 900);
   set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);
+  set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
   Gtk::Widget* child = Gtk::manage(Glib::wrap(GTK_WIDGET(view_)));
   add(*child);
   child->show();
   gchar* uri = g_filename_to_uri(pdf_path_.c_str(), nullptr, nullptr);
   if (uri != nullptr) webkit_web_view_load_uri(view_, uri);
   g_free(uri);
+  // Escape closes the preview unless the viewer used the key itself.
+  signal_key_press_event().connect([this](GdkEventKey* event) {
+    if (event->keyval != GDK_KEY_Escape) return false;
+    hide();
+    return true;
+  });
   signal_delete_event().connect(
       [this](GdkEventAny*) {
         hide();

@@ -112,6 +112,7 @@ PageProperties read_page_properties(WebKitWebView* view) {
 
 PagePropertiesDialog::PagePropertiesDialog(const PageProperties& properties) {
   set_title("Properties");
+  set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
   set_resizable(false);
   add_button("_OK", Gtk::RESPONSE_OK);
   set_default_response(Gtk::RESPONSE_OK);

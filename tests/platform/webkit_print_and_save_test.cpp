@@ -1,9 +1,11 @@
 // Printing to PDF, the print preview window and saving pages, on the real engine.
 #include <glib/gstdio.h>
 #include <gtest/gtest.h>
+#include <gtk/gtkunixprint.h>
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "platform/webkit_print.h"
@@ -58,6 +60,66 @@ guint count_matches(WebKitWebView* view, const char* word) {
   return counts.last;
 }
 
+// Width and height of the PDF's first page, in points; 0 x 0 when it has none.
+std::pair<double, double> first_page_size(const std::string& pdf) {
+  std::smatch box;
+  static const std::regex kMediaBox(R"(/MediaBox \[\s*0 0 ([0-9.]+) ([0-9.]+)\s*\])");
+  if (!std::regex_search(pdf, box, kMediaBox)) return {0, 0};
+  return {std::stod(box[1]), std::stod(box[2])};
+}
+
+// The page setup and print settings kept for the process, put back after a test.
+class KeptPrintChoices : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    keep_page_setup(nullptr);
+    keep_print_settings(nullptr);
+  }
+
+  static void keep_landscape() {
+    GtkPageSetup* landscape = gtk_page_setup_new();
+    gtk_page_setup_set_orientation(landscape, GTK_PAGE_ORIENTATION_LANDSCAPE);
+    keep_page_setup(landscape);
+    g_object_unref(landscape);
+  }
+};
+
+// Presses Print in the print dialog as soon as it shows with a printer chosen.
+class PrintDialogAnswer {
+ public:
+  PrintDialogAnswer() { source_ = g_timeout_add(20, answer, this); }
+  PrintDialogAnswer(const PrintDialogAnswer&) = delete;
+  PrintDialogAnswer& operator=(const PrintDialogAnswer&) = delete;
+  PrintDialogAnswer(PrintDialogAnswer&&) = delete;
+  PrintDialogAnswer& operator=(PrintDialogAnswer&&) = delete;
+  ~PrintDialogAnswer() {
+    if (source_ != 0) g_source_remove(source_);
+  }
+
+  GtkWindow* parent = nullptr;  // what the dialog was transient for
+
+ private:
+  static gboolean answer(gpointer self) {
+    auto* me = static_cast<PrintDialogAnswer*>(self);
+    GList* windows = gtk_window_list_toplevels();
+    bool answered = false;
+    for (GList* w = windows; w != nullptr && !answered; w = w->next) {
+      if (!GTK_IS_PRINT_UNIX_DIALOG(w->data)) continue;
+      auto* dialog = GTK_PRINT_UNIX_DIALOG(w->data);
+      if (gtk_print_unix_dialog_get_selected_printer(dialog) == nullptr) continue;
+      me->parent = gtk_window_get_transient_for(GTK_WINDOW(dialog));
+      gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+      answered = true;
+    }
+    g_list_free(windows);
+    if (!answered) return G_SOURCE_CONTINUE;
+    me->source_ = 0;
+    return G_SOURCE_REMOVE;
+  }
+
+  guint source_ = 0;
+};
+
 std::vector<PrintPreviewWindow*> previews() {
   std::vector<PrintPreviewWindow*> found;
   for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
@@ -79,6 +141,67 @@ TEST(EnginePrint, PrintToPdfWritesAPdfFileOfThePage) {
   ASSERT_GT(pdf.size(), 1000U);
   EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
   EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
+}
+
+TEST_F(KeptPrintChoices, PrintToPdfFollowsTheKeptPageSetup) {
+  test::EngineWindow w;
+  ASSERT_TRUE(w.load_html(kPage));
+  test::TempDir dir;
+  std::optional<bool> result;
+  print_to_pdf(w.view(), dir.file("portrait.pdf"), [&](bool ok) { result = ok; });
+  ASSERT_TRUE(test::run_until([&] { return result.has_value(); }, std::chrono::seconds(30)));
+  const auto [width, height] = first_page_size(read_file(dir.file("portrait.pdf")));
+  EXPECT_LT(width, height);
+
+  keep_landscape();
+  result.reset();
+  print_to_pdf(w.view(), dir.file("landscape.pdf"), [&](bool ok) { result = ok; });
+  ASSERT_TRUE(test::run_until([&] { return result.has_value(); }, std::chrono::seconds(30)));
+  ASSERT_TRUE(*result);
+  const auto [landscape_width, landscape_height] =
+      first_page_size(read_file(dir.file("landscape.pdf")));
+  EXPECT_DOUBLE_EQ(landscape_width, height);
+  EXPECT_DOUBLE_EQ(landscape_height, width);
+}
+
+TEST_F(KeptPrintChoices, ThePrintDialogPrintsThePageWithTheChosenSettingsAndKeepsThem) {
+  test::EngineWindow w;
+  ASSERT_TRUE(w.load_html(kPage));
+  test::TempDir dir;
+  const std::string path = dir.file("printed.pdf");
+  GtkPrintSettings* settings = gtk_print_settings_new();
+  gtk_print_settings_set_printer(settings, "Print to File");
+  gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
+  gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+  gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
+  g_free(uri);
+  keep_print_settings(settings);
+  g_object_unref(settings);
+  // Landscape: the engine's own dialog printed blank pages with it.
+  keep_landscape();
+
+  PrintDialogAnswer answer;
+  w.browser->ExecWB(olecmd::kPrint, olecmd::kDoDefault);  // returns when the dialog closed
+  EXPECT_EQ(answer.parent, GTK_WINDOW(w.window.gobj()));
+  ASSERT_TRUE(test::run_until(
+      [&] {
+        return std::filesystem::exists(path) && read_file(path).find("%%EOF") != std::string::npos;
+      },
+      std::chrono::seconds(30)));
+  const std::string pdf = read_file(path);
+  const auto [width, height] = first_page_size(pdf);
+  EXPECT_GT(width, height);
+  // Not a blank page: the page's words are there.
+  test::EngineWindow viewer;
+  gchar* pdf_uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+  ASSERT_TRUE(viewer.load_uri(pdf_uri));
+  g_free(pdf_uri);
+  EXPECT_GT(count_matches(viewer.view(), "marmalade"), 0U);
+
+  ASSERT_NE(kept_print_settings(), nullptr);
+  EXPECT_STREQ(gtk_print_settings_get_printer(kept_print_settings()), "Print to File");
+  ASSERT_NE(kept_page_setup(), nullptr);
+  EXPECT_EQ(gtk_page_setup_get_orientation(kept_page_setup()), GTK_PAGE_ORIENTATION_LANDSCAPE);
 }
 
 TEST(EnginePrint, PrintToPdfWithoutAPageReportsFailureAndWritesNothing) {
