@@ -48,8 +48,8 @@ void routed(Form1& form, std::int32_t cmd, const std::function<void(Gtk::Entry&)
 }  // namespace
 
 void attach_page_commands(Form1& form, DesktopServices& services) {
-  auto on = [](Gtk::MenuItem& item, std::function<void()> handler) {
-    item.signal_activate().connect(std::move(handler));
+  auto on = [](Gtk::MenuItem& item, const std::function<void()>& handler) {
+    item.signal_activate().connect(handler);
   };
 
   on(form.mnuFileSaveAs, [&form] { exec_with_in_out(form, olecmd::kSaveAs); });

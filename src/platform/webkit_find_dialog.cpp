@@ -25,7 +25,10 @@ void drop_dialog(GtkWidget* view, gpointer /*unused*/) {
 }  // namespace
 
 FindDialog::FindDialog(WebKitWebView* view)
-    : finder_(WEBKIT_FIND_CONTROLLER(g_object_ref(webkit_web_view_get_find_controller(view)))) {
+    : finder_(WEBKIT_FIND_CONTROLLER(g_object_ref(webkit_web_view_get_find_controller(view)))),
+      counted_handler_(g_signal_connect(finder_, "counted-matches", G_CALLBACK(on_counted), this)),
+      failed_handler_(
+          g_signal_connect(finder_, "failed-to-find-text", G_CALLBACK(on_failed), this)) {
   set_title("Find");
   set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);
   set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
@@ -78,9 +81,6 @@ FindDialog::FindDialog(WebKitWebView* view)
     guarded([this] { webkit_find_controller_search_finish(finder_); });
     forget_search();
   });
-
-  counted_handler_ = g_signal_connect(finder_, "counted-matches", G_CALLBACK(on_counted), this);
-  failed_handler_ = g_signal_connect(finder_, "failed-to-find-text", G_CALLBACK(on_failed), this);
 }
 
 FindDialog::~FindDialog() {

@@ -12,8 +12,15 @@ namespace {
 constexpr const char* kPrintToFile = "Print to File";
 
 // One reference each, replaced as the user chooses again; they live as long as the process.
-GtkPageSetup* g_page_setup = nullptr;
-GtkPrintSettings* g_print_settings = nullptr;
+struct Kept {
+  GtkPageSetup* page_setup = nullptr;
+  GtkPrintSettings* settings = nullptr;
+};
+
+Kept& kept() {
+  static Kept choices;
+  return choices;
+}
 
 template <typename T>
 void keep(T*& slot, T* fresh) {
@@ -26,9 +33,10 @@ void keep(T*& slot, T* fresh) {
 // A print operation over the view with what was kept.
 WebKitPrintOperation* new_operation(WebKitWebView* view) {
   WebKitPrintOperation* operation = webkit_print_operation_new(view);
-  if (g_page_setup != nullptr) webkit_print_operation_set_page_setup(operation, g_page_setup);
-  if (g_print_settings != nullptr) {
-    webkit_print_operation_set_print_settings(operation, g_print_settings);
+  if (kept().page_setup != nullptr)
+    webkit_print_operation_set_page_setup(operation, kept().page_setup);
+  if (kept().settings != nullptr) {
+    webkit_print_operation_set_print_settings(operation, kept().settings);
   }
   return operation;
 }
@@ -64,27 +72,27 @@ void free_pdf_job(gpointer data, GClosure* /*closure*/) {
 }  // namespace
 
 GtkPageSetup* kept_page_setup() {
-  return g_page_setup;
+  return kept().page_setup;
 }
 GtkPrintSettings* kept_print_settings() {
-  return g_print_settings;
+  return kept().settings;
 }
 void keep_page_setup(GtkPageSetup* page_setup) {
-  keep(g_page_setup, page_setup);
+  keep(kept().page_setup, page_setup);
 }
 void keep_print_settings(GtkPrintSettings* settings) {
-  keep(g_print_settings, settings);
+  keep(kept().settings, settings);
 }
 
 void run_page_setup_dialog(WebKitWebView* view) {
   if (!has_page(view)) return;
-  GtkPrintSettings* settings = g_print_settings != nullptr
-                                   ? GTK_PRINT_SETTINGS(g_object_ref(g_print_settings))
+  GtkPrintSettings* settings = kept().settings != nullptr
+                                   ? GTK_PRINT_SETTINGS(g_object_ref(kept().settings))
                                    : gtk_print_settings_new();
   // Cancel hands back a copy of what went in, so keeping the result is right either way.
   GtkPageSetup* chosen =
-      gtk_print_run_page_setup_dialog(toplevel_window_of(view), g_page_setup, settings);
-  keep(g_page_setup, chosen);
+      gtk_print_run_page_setup_dialog(toplevel_window_of(view), kept().page_setup, settings);
+  keep(kept().page_setup, chosen);
   if (chosen != nullptr) g_object_unref(chosen);
   g_object_unref(settings);
 }
@@ -95,9 +103,9 @@ void run_print_dialog(WebKitWebView* view) {
   // in landscape (seen with 2.50.6), while the same choice printed without it is right.
   GtkWidget* dialog = gtk_print_unix_dialog_new(nullptr, toplevel_window_of(view));
   auto* print_dialog = GTK_PRINT_UNIX_DIALOG(dialog);
-  if (g_print_settings != nullptr)
-    gtk_print_unix_dialog_set_settings(print_dialog, g_print_settings);
-  if (g_page_setup != nullptr) gtk_print_unix_dialog_set_page_setup(print_dialog, g_page_setup);
+  if (kept().settings != nullptr) gtk_print_unix_dialog_set_settings(print_dialog, kept().settings);
+  if (kept().page_setup != nullptr)
+    gtk_print_unix_dialog_set_page_setup(print_dialog, kept().page_setup);
   gtk_print_unix_dialog_set_embed_page_setup(print_dialog, TRUE);
   gtk_print_unix_dialog_set_manual_capabilities(
       print_dialog,
@@ -108,9 +116,9 @@ void run_print_dialog(WebKitWebView* view) {
   const bool print = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_OK;
   if (print) {
     GtkPrintSettings* chosen = gtk_print_unix_dialog_get_settings(print_dialog);
-    keep(g_print_settings, chosen);
+    keep(kept().settings, chosen);
     g_object_unref(chosen);
-    keep(g_page_setup, gtk_print_unix_dialog_get_page_setup(print_dialog));
+    keep(kept().page_setup, gtk_print_unix_dialog_get_page_setup(print_dialog));
   }
   gtk_widget_destroy(dialog);
   if (print) print_without_dialog(view);
@@ -138,9 +146,8 @@ void print_to_pdf(WebKitWebView* view, const std::string& path, std::function<vo
   }
   // The kept settings without their printer, copies and page range: the whole page, once,
   // into the file.
-  GtkPrintSettings* settings = g_print_settings != nullptr
-                                   ? gtk_print_settings_copy(g_print_settings)
-                                   : gtk_print_settings_new();
+  GtkPrintSettings* settings = kept().settings != nullptr ? gtk_print_settings_copy(kept().settings)
+                                                          : gtk_print_settings_new();
   gtk_print_settings_set_printer(settings, kPrintToFile);
   gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
   gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
@@ -150,7 +157,8 @@ void print_to_pdf(WebKitWebView* view, const std::string& path, std::function<vo
 
   WebKitPrintOperation* operation = webkit_print_operation_new(view);
   webkit_print_operation_set_print_settings(operation, settings);
-  if (g_page_setup != nullptr) webkit_print_operation_set_page_setup(operation, g_page_setup);
+  if (kept().page_setup != nullptr)
+    webkit_print_operation_set_page_setup(operation, kept().page_setup);
   g_signal_connect(operation, "failed", G_CALLBACK(on_pdf_failed), job);
   g_signal_connect_data(operation, "finished", G_CALLBACK(on_pdf_finished), job, free_pdf_job,
                         GConnectFlags(0));

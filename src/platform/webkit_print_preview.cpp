@@ -98,9 +98,9 @@ void show_print_preview(WebKitWebView* view) {
   if (path.empty()) return;
   // The source view may be gone by the time the print finishes; what the preview needs
   // of it is taken now.
-  WebKitWebContext* context = WEBKIT_WEB_CONTEXT(g_object_ref(webkit_web_view_get_context(view)));
+  auto* context = WEBKIT_WEB_CONTEXT(g_object_ref(webkit_web_view_get_context(view)));
   const Glib::ustring title = page_title_or_address(view);
-  GWeakRef* parent = g_new0(GWeakRef, 1);
+  auto* parent = g_new0(GWeakRef, 1);
   g_weak_ref_init(parent, toplevel_window_of(view));
   print_to_pdf(view, path, [context, path, title, parent](bool ok) {
     auto* window_of_page = static_cast<GtkWindow*>(g_weak_ref_get(parent));
@@ -112,7 +112,8 @@ void show_print_preview(WebKitWebView* view) {
         return;
       }
       auto* preview = new PrintPreviewWindow(context, path, title);
-      if (window_of_page != nullptr && !gtk_widget_in_destruction(GTK_WIDGET(window_of_page))) {
+      if (window_of_page != nullptr &&
+          gtk_widget_in_destruction(GTK_WIDGET(window_of_page)) == FALSE) {
         gtk_window_set_transient_for(GTK_WINDOW(preview->gobj()), window_of_page);
       }
       preview->present();

@@ -36,7 +36,7 @@ Glib::ustring last_modified_of(const Glib::ustring& address, WebKitURIResponse* 
       }
     }
   }
-  if (g_str_has_prefix(address.c_str(), "file:")) {
+  if (g_str_has_prefix(address.c_str(), "file:") != FALSE) {
     GFile* file = g_file_new_for_uri(address.c_str());
     GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_TIME_MODIFIED,
                                         G_FILE_QUERY_INFO_NONE, nullptr, nullptr);

@@ -23,7 +23,8 @@ struct SaveJob {
 
 void on_mhtml_saved(GObject* source, GAsyncResult* result, gpointer data) {
   GError* error = nullptr;
-  const bool ok = webkit_web_view_save_to_file_finish(WEBKIT_WEB_VIEW(source), result, &error);
+  const bool ok =
+      webkit_web_view_save_to_file_finish(WEBKIT_WEB_VIEW(source), result, &error) != FALSE;
   if (error != nullptr) g_error_free(error);
   static_cast<SaveJob*>(data)->finish(ok);
 }
@@ -39,7 +40,7 @@ void on_html_data(GObject* source, GAsyncResult* result, gpointer data) {
     // Written whole or not at all: an old file of that name is never left half replaced.
     ok = g_file_set_contents_full(job->path.c_str(), reinterpret_cast<const gchar*>(bytes),
                                   static_cast<gssize>(length), G_FILE_SET_CONTENTS_CONSISTENT, 0666,
-                                  &error);
+                                  &error) != FALSE;
     g_free(bytes);
   }
   if (error != nullptr) g_error_free(error);

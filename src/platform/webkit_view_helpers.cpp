@@ -9,7 +9,9 @@ bool has_page(WebKitWebView* view) {
 GtkWindow* toplevel_window_of(WebKitWebView* view) {
   if (view == nullptr) return nullptr;
   GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(view));
-  if (top == nullptr || !gtk_widget_is_toplevel(top) || !GTK_IS_WINDOW(top)) return nullptr;
+  if (top == nullptr || gtk_widget_is_toplevel(top) == FALSE || !GTK_IS_WINDOW(top)) {
+    return nullptr;
+  }
   return GTK_WINDOW(top);
 }
 
