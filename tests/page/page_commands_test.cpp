@@ -102,14 +102,6 @@ TEST_F(PageCommands, EachDirectRowSendsItsCommandOptionArgumentsAndFocusStep) {
   }
 }
 
-TEST_F(PageCommands, PrintButtonAndPrintMenuSendTheSameCall) {
-  f.form.cmdPrint.clicked();
-  f.form.mnuFilePrint.activate();
-  const auto calls = f.web.calls_of("ExecWB");
-  ASSERT_EQ(calls.size(), 2U);
-  for (const auto& call : calls) expect_two_args(call, 6);
-}
-
 TEST_F(PageCommands, ShortcutsRunTheSameCommandsAsTheirMenuItems) {
   const std::vector<std::pair<guint, std::int32_t>> shortcuts{
       {GDK_KEY_p, 6}, {GDK_KEY_x, 11}, {GDK_KEY_c, 12}};

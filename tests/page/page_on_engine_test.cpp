@@ -3,7 +3,6 @@
 #include <gtkmm/clipboard.h>
 
 #include "browser/form1.h"
-#include "page/edit_mode.h"
 #include "page/page_commands.h"
 #include "page/text_size.h"
 #include "platform/webkit_browser.h"
@@ -19,7 +18,6 @@ class PageOnEngine : public ::testing::Test {
   void SetUp() override {
     attach_page_commands(form, services);
     attach_text_size(form, services);
-    attach_edit_mode(form);
     form.show();
     ASSERT_TRUE(test::run_until([&] { return form.get_mapped(); }));
     ASSERT_TRUE(test::load_html_and_wait(
@@ -42,13 +40,6 @@ TEST_F(PageOnEngine, TextSizesFromSmallestToLargestZoomUpInVisibleSteps) {
   for (std::size_t i = 1; i < zooms.size(); ++i) EXPECT_GT(zooms[i], zooms[i - 1] * 1.1);
   EXPECT_DOUBLE_EQ(zooms[2], 1.0);  // "Medium"
   EXPECT_EQ(services.do_events_count, 5);
-}
-
-TEST_F(PageOnEngine, EditOnAndOffSwitchTheDocumentsDesignMode) {
-  form.mnuFileEdit.activate();
-  EXPECT_TRUE(test::run_until([&] { return eval("document.designMode") == "on"; }));
-  form.mnuFileEditOFF.activate();
-  EXPECT_TRUE(test::run_until([&] { return eval("document.designMode") == "off"; }));
 }
 
 TEST_F(PageOnEngine, SelectAllWithThePageFocusedThenCopyReachesTheClipboard) {

@@ -120,16 +120,5 @@ TEST(EngineRefusals, CommandsWithoutAPageShowNothingAndChangeNothing) {
   EXPECT_EQ(webkit_web_view_get_uri(w.view()), nullptr);
 }
 
-TEST(EngineRefusals, AnUnknownCommandOnAPageDoesNothing) {
-  test::EngineWindow w;
-  ASSERT_TRUE(w.load_html(kPage));
-  const auto windows_before = Gtk::Window::list_toplevels().size();
-  w.browser->ExecWB(9999, olecmd::kDoDefault);
-  w.browser->ExecWB(-1, olecmd::kDoDefault, std::int16_t{0}, std::int16_t{0});
-  test::flush_events();
-  EXPECT_EQ(Gtk::Window::list_toplevels().size(), windows_before);
-  EXPECT_EQ(w.eval("document.title"), "Words");
-}
-
 }  // namespace
 }  // namespace kv

@@ -206,11 +206,5 @@ TEST(EngineProperties, APageWithoutTitleOrHeadersShowsNotAvailable) {
   test::flush_events();
 }
 
-TEST(EngineProperties, ProtocolsAreDescribed) {
-  EXPECT_EQ(protocol_name("https://127.0.0.1/"), "HyperText Transfer Protocol with Privacy");
-  EXPECT_EQ(protocol_name("gopher://x/"), "GOPHER Protocol");
-  EXPECT_EQ(protocol_name("no scheme"), "");
-}
-
 }  // namespace
 }  // namespace kv
