@@ -16,6 +16,9 @@
 #include "favorites/add_favorite.h"
 #include "favorites/fav_window.h"
 #include "favorites/frm_fav.h"
+#include "page/edit_mode.h"
+#include "page/page_commands.h"
+#include "page/text_size.h"
 #include "platform/guarded.h"
 #include "platform/shell_folders.h"
 #include "platform/web_browser.h"
@@ -63,6 +66,9 @@ void Program::attach_behaviour(Form1& form) {
   attach_launchers(form, *launcher_, services_);
   attach_about(form, about_);  // ahead of the close box: a disabled window ignores it
   attach_favorites_menu(form, *this);
+  attach_page_commands(form, services_);
+  attach_text_size(form, services_);
+  attach_edit_mode(form);
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {

@@ -10,6 +10,7 @@
 #include "platform/guarded.h"
 #include "platform/history_recorder.h"
 #include "platform/internet_settings.h"
+#include "platform/webkit_page_commands.h"
 
 namespace kv {
 namespace {
@@ -135,8 +136,10 @@ bool WebKitBrowser::is_related_to(const WebKitBrowser& opener) const {
   return opener_view_ != nullptr && opener_view_ == opener.view_;
 }
 
-void WebKitBrowser::exec_wb(std::int32_t /*cmd*/, std::int32_t /*opt*/,
-                            std::optional<ExecArg> /*in*/, std::optional<ExecArg> /*out*/) {}
+void WebKitBrowser::exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,
+                            std::optional<ExecArg> out) {
+  exec_page_command(view_, cmd, opt, in, out);
+}
 
 void WebKitBrowser::connect_events() {
   g_signal_connect(view_, "load-changed", G_CALLBACK(on_load_changed), this);

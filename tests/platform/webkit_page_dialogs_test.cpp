@@ -1,0 +1,210 @@
+// The Find and Properties dialogs of the browser control, on the real engine.
+#include <gtest/gtest.h>
+#include <libsoup/soup.h>
+
+#include <fstream>
+#include <string>
+
+#include "platform/webkit_find_dialog.h"
+#include "platform/webkit_properties_dialog.h"
+#include "support/engine_window.h"
+#include "support/run_until.h"
+#include "support/temp_dir.h"
+
+namespace kv {
+namespace {
+
+constexpr const char* kWords =
+    "<html><head><title>Animals</title></head>"
+    "<body><p>zebra quokka zebra</p><p>Zebra crossing</p></body></html>";
+
+// One page served on 127.0.0.1 with a Last-Modified date.
+class OnePageServer {
+ public:
+  explicit OnePageServer(std::string body) : body_(std::move(body)) {
+    server_ = soup_server_new(nullptr, nullptr);
+    soup_server_add_handler(server_, "/page", on_request, this, nullptr);
+    GError* error = nullptr;
+    soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, &error);
+    if (error != nullptr) g_error_free(error);
+    GSList* uris = soup_server_get_uris(server_);
+    if (uris != nullptr) {
+      gchar* base = g_uri_to_string(static_cast<GUri*>(uris->data));
+      address_ = std::string(base) + "page";
+      g_free(base);
+    }
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+  }
+  OnePageServer(const OnePageServer&) = delete;
+  OnePageServer& operator=(const OnePageServer&) = delete;
+  OnePageServer(OnePageServer&&) = delete;
+  OnePageServer& operator=(OnePageServer&&) = delete;
+  ~OnePageServer() {
+    soup_server_disconnect(server_);
+    g_object_unref(server_);
+  }
+
+  [[nodiscard]] const std::string& address() const { return address_; }
+
+ private:
+  static void on_request(SoupServer*, SoupServerMessage* message, const char*, GHashTable*,
+                         gpointer self) {
+    const auto* server = static_cast<OnePageServer*>(self);
+    SoupMessageHeaders* headers = soup_server_message_get_response_headers(message);
+    soup_message_headers_replace(headers, "Last-Modified", "Tue, 05 Mar 2024 10:20:30 GMT");
+    soup_server_message_set_response(message, "text/html", SOUP_MEMORY_COPY, server->body_.data(),
+                                     server->body_.size());
+    soup_server_message_set_status(message, 200, nullptr);
+  }
+
+  std::string body_;
+  SoupServer* server_ = nullptr;
+  std::string address_;
+};
+
+std::vector<PagePropertiesDialog*> properties_dialogs() {
+  std::vector<PagePropertiesDialog*> found;
+  for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+    if (auto* dialog = dynamic_cast<PagePropertiesDialog*>(window)) found.push_back(dialog);
+  }
+  return found;
+}
+
+class EngineFind : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(w.load_html(kWords));
+    w.browser->ExecWB(olecmd::kShowFind, olecmd::kDoDefault);
+    dialog = find_dialog_for(w.view());
+    ASSERT_NE(dialog, nullptr);
+  }
+
+  // Searches and waits for the dialog's answer.
+  Glib::ustring search(const Glib::ustring& text, bool match_case, bool backwards = false) {
+    dialog->status.set_text("");
+    dialog->text.set_text(text);
+    dialog->match_case.set_active(match_case);
+    (backwards ? dialog->find_previous : dialog->find_next).clicked();
+    test::run_until([&] { return !dialog->status.get_text().empty(); });
+    return dialog->status.get_text();
+  }
+
+  test::EngineWindow w;
+  FindDialog* dialog = nullptr;
+};
+
+TEST_F(EngineFind, TheDialogIsTheControlsOwnNonModalAndKeptForTheNextFind) {
+  EXPECT_TRUE(dialog->get_visible());
+  EXPECT_FALSE(dialog->get_modal());
+  EXPECT_EQ(dialog->get_transient_for(), &w.window);
+  dialog->close();
+  EXPECT_TRUE(test::run_until([&] { return !dialog->get_visible(); }));
+  w.browser->ExecWB(olecmd::kShowFind, olecmd::kDoDefault);
+  EXPECT_EQ(find_dialog_for(w.view()), dialog);
+  EXPECT_TRUE(dialog->get_visible());
+}
+
+TEST_F(EngineFind, FindsAndCountsAWordWithOrWithoutMatchingCase) {
+  EXPECT_EQ(search("zebra", false), "3 matches");
+  EXPECT_EQ(search("zebra", true), "2 matches");
+  EXPECT_EQ(search("Zebra", true), "1 match");
+  EXPECT_EQ(search("quokka", false, true), "1 match");
+  EXPECT_EQ(webkit_find_controller_get_search_text(webkit_web_view_get_find_controller(w.view())),
+            std::string("quokka"));
+}
+
+TEST_F(EngineFind, SaysWhenTheTextIsNotFoundAndThenFindsAgain) {
+  EXPECT_EQ(search("giraffe", false), "Cannot find \"giraffe\".");
+  EXPECT_EQ(search("ZEBRA", true), "Cannot find \"ZEBRA\".");
+  EXPECT_EQ(search("crossing", false), "1 match");
+}
+
+TEST_F(EngineFind, AnEmptyTextSearchesNothing) {
+  dialog->text.set_text("");
+  dialog->find_next.clicked();
+  dialog->find_previous.clicked();
+  test::flush_events();
+  EXPECT_EQ(dialog->status.get_text(), "");
+  EXPECT_EQ(webkit_find_controller_get_search_text(webkit_web_view_get_find_controller(w.view())),
+            nullptr);
+}
+
+TEST(EngineFindLifetime, TheDialogGoesWithItsControl) {
+  auto w = std::make_unique<test::EngineWindow>();
+  ASSERT_TRUE(w->load_html(kWords));
+  w->browser->ExecWB(olecmd::kShowFind, olecmd::kDoDefault);
+  FindDialog* dialog = find_dialog_for(w->view());
+  ASSERT_NE(dialog, nullptr);
+  const auto has_find_dialog = [] {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+      if (dynamic_cast<FindDialog*>(window) != nullptr) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(has_find_dialog());
+  w.reset();
+  test::flush_events();
+  EXPECT_FALSE(has_find_dialog());
+}
+
+TEST(EngineProperties, ShowsTitleAddressProtocolTypeSizeAndLastModifiedOfAServedPage) {
+  const std::string body = kWords;
+  OnePageServer server(body);
+  ASSERT_FALSE(server.address().empty());
+  test::EngineWindow w;
+  ASSERT_TRUE(w.load_uri(server.address()));
+  // The title reaches the view a moment after the load has finished.
+  ASSERT_TRUE(test::run_until([&] { return w.browser->LocationName() == "Animals"; }));
+
+  w.browser->ExecWB(olecmd::kProperties, olecmd::kDoDefault);
+  ASSERT_EQ(properties_dialogs().size(), 1U);
+  PagePropertiesDialog* dialog = properties_dialogs().front();
+  EXPECT_EQ(dialog->get_transient_for(), &w.window);
+  EXPECT_TRUE(dialog->get_modal());
+  EXPECT_EQ(dialog->value_of("Title:"), "Animals");
+  EXPECT_EQ(dialog->value_of("Address:"), server.address());
+  EXPECT_EQ(dialog->value_of("Protocol:"), "HyperText Transfer Protocol");
+  EXPECT_EQ(dialog->value_of("Type:"), "text/html");
+  const Glib::ustring size = Glib::ustring::compose("%1 bytes", body.size());
+  EXPECT_TRUE(test::run_until([&] { return dialog->value_of("Size:") == size; }));
+  // The date in the user's format; in the test's locale the year shows as 24.
+  const Glib::ustring modified = dialog->value_of("Modified:");
+  EXPECT_NE(modified, "Not available");
+  EXPECT_TRUE(modified.find("24") != Glib::ustring::npos) << modified;
+
+  dialog->response(Gtk::RESPONSE_OK);
+  EXPECT_TRUE(test::run_until([] { return properties_dialogs().empty(); }));
+}
+
+TEST(EngineProperties, ALocalFileTellsItsProtocolAndModificationTime) {
+  test::TempDir dir;
+  const std::string path = dir.file("animals.html");
+  std::ofstream(path) << kWords;
+  gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+  test::EngineWindow w;
+  ASSERT_TRUE(w.load_uri(uri));
+  const PageProperties properties = read_page_properties(w.view());
+  EXPECT_EQ(properties.address, uri);
+  EXPECT_EQ(properties.protocol, "File Protocol");
+  EXPECT_EQ(properties.type, "text/html");
+  EXPECT_FALSE(properties.last_modified.empty());
+  g_free(uri);
+}
+
+TEST(EngineProperties, APageWithoutTitleOrHeadersShowsNotAvailable) {
+  test::EngineWindow w;
+  ASSERT_TRUE(w.load_html("<p>untitled</p>", "http://127.0.0.1/untitled"));
+  w.browser->ExecWB(olecmd::kProperties, olecmd::kDoDefault);
+  ASSERT_EQ(properties_dialogs().size(), 1U);
+  PagePropertiesDialog* dialog = properties_dialogs().front();
+  EXPECT_EQ(dialog->value_of("Title:"), "Not available");
+  EXPECT_EQ(dialog->value_of("Modified:"), "Not available");
+  EXPECT_EQ(dialog->value_of("Address:"), "http://127.0.0.1/untitled");
+  // Closed before the size arrives: the late answer finds no dialog and harms nothing.
+  dialog->close();
+  EXPECT_TRUE(test::run_until([] { return properties_dialogs().empty(); }));
+  test::flush_events();
+}
+
+}  // namespace
+}  // namespace kv
