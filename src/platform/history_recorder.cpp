@@ -50,7 +50,7 @@ void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer data) 
 }
 
 // Titles usually arrive just after the load completes; the first one names the visit.
-void on_title(WebKitWebView* view, GParamSpec* /*spec*/, gpointer data) {
+void on_title(WebKitWebView* view, GParamSpec* /*property*/, gpointer data) {
   auto* state = static_cast<LoadState*>(data);
   if (state->untitled_visit == 0) return;
   guarded([view, state] {

@@ -248,7 +248,7 @@ void WebKitBrowser::complete_document() {
   guarded([&] { DocumentComplete.emit(finished_uri_); });
 }
 
-void WebKitBrowser::on_progress(WebKitWebView* view, GParamSpec* /*spec*/, gpointer self) {
+void WebKitBrowser::on_progress(WebKitWebView* view, GParamSpec* /*property*/, gpointer self) {
   auto* browser = static_cast<WebKitBrowser*>(self);
   const double value = webkit_web_view_get_estimated_load_progress(view);
   const auto percent = static_cast<std::int32_t>(std::lround(100.0 * value));
@@ -261,7 +261,7 @@ void WebKitBrowser::on_progress(WebKitWebView* view, GParamSpec* /*spec*/, gpoin
   guarded([&] { browser->ProgressChange.emit(percent, 100); });
 }
 
-void WebKitBrowser::on_title(WebKitWebView* view, GParamSpec* /*spec*/, gpointer self) {
+void WebKitBrowser::on_title(WebKitWebView* view, GParamSpec* /*property*/, gpointer self) {
   auto* browser = static_cast<WebKitBrowser*>(self);
   const char* title = webkit_web_view_get_title(view);
   browser->emit_title(title != nullptr ? title : "");

@@ -66,8 +66,8 @@ class WebKitBrowser : public WebBrowser {
 
  private:
   static void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
-  static void on_progress(WebKitWebView* view, GParamSpec* spec, gpointer self);
-  static void on_title(WebKitWebView* view, GParamSpec* spec, gpointer self);
+  static void on_progress(WebKitWebView* view, GParamSpec* property, gpointer self);
+  static void on_title(WebKitWebView* view, GParamSpec* property, gpointer self);
   static void on_mouse_target(WebKitWebView* view, WebKitHitTestResult* hit, guint modifiers,
                               gpointer self);
   static GtkWidget* on_create(WebKitWebView* view, WebKitNavigationAction* action, gpointer self);
