@@ -69,14 +69,14 @@ TEST_F(AboutWindowsTest, AboutDisablesTheFirstMainWindowUntilOk) {
   EXPECT_EQ(box.get_focus(), &box.cmdOk) << "Ok has the focus when the box opens";
   EXPECT_EQ(box.get_default_widget(), &box.cmdOk);
   // Keys on the disabled window have no effect.
-  test::press_key_with(first.form, GDK_KEY_n, GDK_CONTROL_MASK);
+  test::press_key(first.form, GDK_KEY_n, GDK_CONTROL_MASK);
   EXPECT_EQ(new_windows, 0);
 
   box.cmdOk.clicked();
   EXPECT_EQ(about.about_box(), nullptr);
   EXPECT_TRUE(first.form.get_sensitive());
   EXPECT_EQ(host.loads, 0);
-  test::press_key_with(first.form, GDK_KEY_n, GDK_CONTROL_MASK);
+  test::press_key(first.form, GDK_KEY_n, GDK_CONTROL_MASK);
   EXPECT_EQ(new_windows, 1) << "keys work again after Ok";
 }
 

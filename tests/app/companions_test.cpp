@@ -6,24 +6,14 @@
 #include "app/program.h"
 #include "browser/form1.h"
 #include "platform/widget_style.h"
-#include "support/fake_web_browser.h"
-#include "support/recording_program_launcher.h"
+#include "support/program_with_fakes.h"
 #include "support/run_until.h"
-#include "support/scripted_desktop_services.h"
-#include "support/temp_dir.h"
 #include "support/widget_events.h"
 
 namespace kv {
 namespace {
 
-class FakeBrowsers : public WebBrowserFactory {
- public:
-  std::unique_ptr<WebBrowser> create(WebBrowser* /*related*/) override {
-    return std::make_unique<test::FakeWebBrowser>();
-  }
-};
-
-class CompanionsTest : public ::testing::Test {
+class CompanionsTest : public test::ProgramWithFakes {
  protected:
   CompanionsTest() {
     program.use_program_launcher(launcher);
@@ -33,12 +23,6 @@ class CompanionsTest : public ::testing::Test {
     test::flush_events();
   }
 
-  test::TempDir folder;
-  test::ScriptedDesktopServices services;
-  FakeBrowsers browsers;
-  test::RecordingProgramLauncher launcher;
-  int quits = 0;
-  Program program{services, browsers, folder.path(), [this] { ++quits; }};
   Form1* first = nullptr;
   Form1* second = nullptr;
 };

@@ -5,35 +5,14 @@
 #include "browser/addresses.h"
 #include "browser/form1.h"
 #include "platform/widget_style.h"
-#include "support/fake_web_browser.h"
+#include "support/program_with_fakes.h"
 #include "support/run_until.h"
-#include "support/scripted_desktop_services.h"
-#include "support/temp_dir.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {
 
-class FakeBrowsers : public WebBrowserFactory {
- public:
-  std::unique_ptr<WebBrowser> create(WebBrowser* related) override {
-    relations.push_back(related);
-    return std::make_unique<test::FakeWebBrowser>();
-  }
-  std::vector<WebBrowser*> relations;
-};
-
-class ProgramTest : public ::testing::Test {
- protected:
-  static test::FakeWebBrowser& web_of(Form1& form) {
-    return dynamic_cast<test::FakeWebBrowser&>(form.wWeb);
-  }
-
-  test::TempDir folder;
-  test::ScriptedDesktopServices services;
-  FakeBrowsers browsers;
-  int quits = 0;
-  Program program{services, browsers, folder.path(), [this] { ++quits; }};
-};
+using ProgramTest = test::ProgramWithFakes;
 
 TEST_F(ProgramTest, StartUpColoursTheWindowAndOpensTheStartPage) {
   Form1& first = program.open_first_main_window();
@@ -69,10 +48,7 @@ TEST_F(ProgramTest, CloseBoxClosesOneWindowAndTheLastEndsTheProgram) {
   first.mnuFileNewNewWindow.activate();
   ASSERT_EQ(program.main_window_count(), 2U);
 
-  GdkEvent* close = gdk_event_new(GDK_DELETE);
-  close->any.window = GDK_WINDOW(g_object_ref(first.get_window()->gobj()));
-  gtk_main_do_event(close);
-  gdk_event_free(close);
+  test::close_box(first);
   test::flush_events();
   EXPECT_EQ(program.main_window_count(), 1U);
   EXPECT_EQ(program.first_main_window(), nullptr);

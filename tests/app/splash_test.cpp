@@ -9,26 +9,16 @@
 #include "app/version.h"
 #include "browser/form1.h"
 #include "platform/widget_style.h"
-#include "support/fake_form.h"
-#include "support/fake_web_browser.h"
+#include "support/program_with_fakes.h"
 #include "support/run_until.h"
-#include "support/scripted_desktop_services.h"
-#include "support/temp_dir.h"
 #include "support/widget_events.h"
 
 namespace kv {
 namespace {
 
-class FakeBrowsers : public WebBrowserFactory {
- public:
-  std::unique_ptr<WebBrowser> create(WebBrowser* /*related*/) override {
-    return std::make_unique<test::FakeWebBrowser>();
-  }
-};
-
 // The program as main() starts it, with its splash screen; the interval is long enough
 // that only the test makes the timer tick, unless it asks for a short one.
-class SplashTest : public ::testing::Test {
+class SplashTest : public test::ProgramWithFakes {
  protected:
   void start(unsigned interval_ms = 600000) {
     splash = std::make_unique<frmSplash>([this] { program.open_first_main_window(); },
@@ -69,11 +59,6 @@ class SplashTest : public ::testing::Test {
     EXPECT_EQ(quits, 0);
   }
 
-  test::TempDir folder;
-  test::ScriptedDesktopServices services;
-  FakeBrowsers browsers;
-  int quits = 0;
-  Program program{services, browsers, folder.path(), [this] { ++quits; }};
   std::unique_ptr<frmSplash> splash;
 };
 

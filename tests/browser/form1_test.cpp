@@ -12,6 +12,7 @@
 #include "platform/widget_style.h"
 #include "support/fake_form.h"
 #include "support/run_until.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {

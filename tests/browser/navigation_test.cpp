@@ -7,6 +7,7 @@
 #include "support/fake_form.h"
 #include "support/run_until.h"
 #include "support/scripted_desktop_services.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {

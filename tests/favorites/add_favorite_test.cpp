@@ -8,7 +8,7 @@
 #include "browser/form1.h"
 #include "fake_favorites_host.h"
 #include "favorites/fav_window.h"
-#include "file_bytes.h"
+#include "support/file_bytes.h"
 #include "support/run_until.h"
 
 namespace kv {

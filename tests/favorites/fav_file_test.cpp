@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "favorites/module1.h"
-#include "file_bytes.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "vector_items.h"
 

@@ -6,41 +6,21 @@
 #include "app/program.h"
 #include "browser/form1.h"
 #include "favorites/frm_fav.h"
-#include "file_bytes.h"
-#include "support/fake_web_browser.h"
+#include "support/file_bytes.h"
+#include "support/program_with_fakes.h"
 #include "support/run_until.h"
-#include "support/scripted_desktop_services.h"
-#include "support/temp_dir.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {
 
-class FakeBrowsers : public WebBrowserFactory {
- public:
-  std::unique_ptr<WebBrowser> create(WebBrowser*) override {
-    return std::make_unique<test::FakeWebBrowser>();
-  }
-};
-
-class FavProgram : public ::testing::Test {
+class FavProgram : public test::ProgramWithFakes {
  protected:
-  static test::FakeWebBrowser& web_of(Form1& form) {
-    return dynamic_cast<test::FakeWebBrowser&>(form.wWeb);
-  }
   static void close_box(Form1& form) {
-    GdkEvent* close = gdk_event_new(GDK_DELETE);
-    close->any.window = GDK_WINDOW(g_object_ref(form.get_window()->gobj()));
-    gtk_main_do_event(close);
-    gdk_event_free(close);
+    test::close_box(form);
     test::flush_events();
   }
   std::optional<std::string> fav_dat() const { return test::read_bytes(folder.file("fav.Dat")); }
-
-  test::TempDir folder;
-  test::ScriptedDesktopServices services;
-  FakeBrowsers browsers;
-  int quits = 0;
-  Program program{services, browsers, folder.path(), [this] { ++quits; }};
 };
 
 TEST_F(FavProgram, AddedInASecondWindowOpensInTheFirst) {

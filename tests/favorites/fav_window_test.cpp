@@ -11,10 +11,11 @@
 
 #include "browser/form1.h"
 #include "fake_favorites_host.h"
-#include "file_bytes.h"
 #include "platform/control_name.h"
 #include "platform/widget_style.h"
+#include "support/file_bytes.h"
 #include "support/run_until.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {

@@ -5,7 +5,6 @@
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "browser/form1.h"
 #include "favorites/folder_panes.h"
@@ -13,6 +12,8 @@
 #include "platform/history_store.h"
 #include "platform/shell_folders.h"
 #include "platform/webkit_browser.h"
+#include "support/engine_window.h"
+#include "support/file_bytes.h"
 #include "support/run_until.h"
 #include "support/temp_dir.h"
 
@@ -20,10 +21,6 @@ namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
-
-void write(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string page(const std::string& title) {
   return "<!DOCTYPE html><html><head><title>" + title + "</title></head><body>" + title +
@@ -58,31 +55,6 @@ class LoadCounter {
   WebKitWebView* view_;
   gulong handler_ = 0;
 };
-
-// The result of a script in the page, as text ("" when it could not run).
-std::string evaluate(WebKitWebView* view, const std::string& script) {
-  struct Result {
-    bool done = false;
-    std::string text;
-  } result;
-  webkit_web_view_evaluate_javascript(
-      view, script.c_str(), -1, nullptr, nullptr, nullptr,
-      [](GObject* source, GAsyncResult* async, gpointer data) {
-        auto* out = static_cast<Result*>(data);
-        JSCValue* value =
-            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), async, nullptr);
-        if (value != nullptr) {
-          gchar* text = jsc_value_to_string(value);
-          out->text = text != nullptr ? text : "";
-          g_free(text);
-          g_object_unref(value);
-        }
-        out->done = true;
-      },
-      &result);
-  test::run_until([&] { return result.done; });
-  return result.text;
-}
 
 std::string uri_of(WebKitWebView* view) {
   const char* uri = webkit_web_view_get_uri(view);
@@ -143,7 +115,7 @@ class FolderPanesEngine : public ::testing::Test {
     std::string text;
     test::run_until([&] {
       if (uri_of(pane_view()) != uri || webkit_web_view_is_loading(pane_view())) return false;
-      text = evaluate(pane_view(), "document.body ? document.body.innerText : ''");
+      text = test::eval_js(pane_view(), "document.body ? document.body.innerText : ''");
       return text.find(expected) != std::string::npos;
     });
     return text;
@@ -154,8 +126,8 @@ class FolderPanesEngine : public ::testing::Test {
 };
 
 TEST_F(FolderPanesEngine, ShowHistoryListsTheCompletedPagesUnderToday) {
-  write(dir.file("first.html"), page("First local page"));
-  write(dir.file("second.html"), page("Second local page"));
+  test::write_bytes(dir.file("first.html"), page("First local page"));
+  test::write_bytes(dir.file("second.html"), page("Second local page"));
   load_titled(file_uri(dir.file("first.html")), "First local page");
   load(file_uri(dir.file("missing.html")));  // fails: not recorded, nor its error page
   load("about:blank");
@@ -179,7 +151,7 @@ TEST_F(FolderPanesEngine, ShowHistoryListsTheCompletedPagesUnderToday) {
   EXPECT_EQ(recorded_addresses().size(), 2U);
 
   // A page visited meanwhile shows when the pane is opened again.
-  write(dir.file("third.html"), page("Third local page"));
+  test::write_bytes(dir.file("third.html"), page("Third local page"));
   load_titled(file_uri(dir.file("third.html")), "Third local page");
   form.cmdCloseFavs.clicked();
   form.mnuToolsHistory.activate();
@@ -188,12 +160,13 @@ TEST_F(FolderPanesEngine, ShowHistoryListsTheCompletedPagesUnderToday) {
 }
 
 TEST_F(FolderPanesEngine, FavouritesShowLinkFilesAndAClickNavigatesThePane) {
-  write(dir.file("target.html"), page("Target page"));
+  test::write_bytes(dir.file("target.html"), page("Target page"));
   const std::string target = file_uri(dir.file("target.html"));
   const std::string favorites = favorites_folder_path();
-  write(favorites + "/Local Page.url", "[InternetShortcut]\r\nURL=http://127.0.0.1:9/local\r\n");
+  test::write_bytes(favorites + "/Local Page.url",
+                    "[InternetShortcut]\r\nURL=http://127.0.0.1:9/local\r\n");
   fs::create_directory(favorites + "/Work");
-  write(favorites + "/Work/Inner.url", "[InternetShortcut]\nURL=" + target + "\n");
+  test::write_bytes(favorites + "/Work/Inner.url", "[InternetShortcut]\nURL=" + target + "\n");
   load(file_uri(dir.file("target.html")));
   const std::string page_before = uri_of(page_view());
 
@@ -203,39 +176,40 @@ TEST_F(FolderPanesEngine, FavouritesShowLinkFilesAndAClickNavigatesThePane) {
   EXPECT_NE(text.find("Work"), std::string::npos) << text;
   EXPECT_LT(text.find("Local Page"), text.find("http://127.0.0.1:9/local")) << "name, then address";
 
-  evaluate(pane_view(), "document.querySelector('a.folder').click()");
+  test::eval_js(pane_view(), "document.querySelector('a.folder').click()");
   text = pane_text_once("kv-shell://favorites/Work", "Inner");
   EXPECT_NE(text.find(target), std::string::npos) << text;
 
-  evaluate(pane_view(), "document.querySelector('a.name').click()");
+  test::eval_js(pane_view(), "document.querySelector('a.name').click()");
   EXPECT_TRUE(test::run_until([&] { return uri_of(pane_view()) == target; }));
   EXPECT_EQ(uri_of(page_view()), page_before) << "the pane keeps its clicks to itself";
 }
 
 TEST_F(FolderPanesEngine, OddFavouritesNeitherCrashNorHangThePane) {
   const std::string favorites = favorites_folder_path();
-  write(favorites + "/corrupt.url", std::string("\0\xFF\xFE<script>x</script>\0", 20));
-  write(favorites + "/truncated.url", "[InternetShortc");
-  write(favorites + "/<b>bold.url", "[InternetShortcut]\nURL=javascript:alert(1)\n");
+  test::write_bytes(favorites + "/corrupt.url", std::string("\0\xFF\xFE<script>x</script>\0", 20));
+  test::write_bytes(favorites + "/truncated.url", "[InternetShortc");
+  test::write_bytes(favorites + "/<b>bold.url", "[InternetShortcut]\nURL=javascript:alert(1)\n");
   fs::create_directory(favorites + "/Many");
   for (int i = 0; i < 10000; ++i) {
-    write(favorites + "/Many/link" + std::to_string(i) + ".url",
-          "[InternetShortcut]\nURL=http://127.0.0.1:9/" + std::to_string(i) + "\n");
+    test::write_bytes(favorites + "/Many/link" + std::to_string(i) + ".url",
+                      "[InternetShortcut]\nURL=http://127.0.0.1:9/" + std::to_string(i) + "\n");
   }
 
   form.mnuFavoritesInternetExplorerFavorites.activate();
   const std::string text = pane_text_once("kv-shell://favorites/", "truncated");
   EXPECT_NE(text.find("corrupt"), std::string::npos) << text;
   EXPECT_NE(text.find("<b>bold"), std::string::npos) << "markup shows as text";
-  EXPECT_EQ(evaluate(pane_view(), "String(document.querySelectorAll('b, script').length)"), "0");
+  EXPECT_EQ(test::eval_js(pane_view(), "String(document.querySelectorAll('b, script').length)"),
+            "0");
   EXPECT_EQ(
-      evaluate(pane_view(), "String(document.querySelectorAll('a[href^=javascript]').length)"),
+      test::eval_js(pane_view(), "String(document.querySelectorAll('a[href^=javascript]').length)"),
       "0");
 
   // The control decodes a subfolder's list by itself.
   form.WB1.Navigate2(encode_item_id_list({CSIDL_FAVORITES, {"Many"}}));
   pane_text_once("kv-shell://favorites/Many", "More items in this folder are not shown.");
-  EXPECT_EQ(evaluate(pane_view(), "String(document.querySelectorAll('li').length)"),
+  EXPECT_EQ(test::eval_js(pane_view(), "String(document.querySelectorAll('li').length)"),
             std::to_string(kMaxFolderEntries));
 }
 
@@ -277,8 +251,8 @@ TEST_F(FolderPanesEngine, WebPagesCannotOpenThePanesPages) {
                             "http://127.0.0.1:9/");
   ASSERT_TRUE(test::run_until([&] { return !loads.finished.empty(); }));
   requested.clear();
-  evaluate(page_view(), "document.getElementById('local').click()");
-  evaluate(page_view(), "document.getElementById('web').click()");
+  test::eval_js(page_view(), "document.getElementById('local').click()");
+  test::eval_js(page_view(), "document.getElementById('web').click()");
   // The allowed click proves that clicks get through; the pane's page never is asked for.
   ASSERT_TRUE(test::run_until([&] { return !requested.empty(); }));
   EXPECT_EQ(requested, std::vector<std::string>{"http://127.0.0.1:45678/next"});
@@ -286,8 +260,8 @@ TEST_F(FolderPanesEngine, WebPagesCannotOpenThePanesPages) {
 }
 
 TEST_F(FolderPanesEngine, ALockedOrBrokenHistoryNeverStopsAPage) {
-  write(dir.file("one.html"), page("Page one"));
-  write(dir.file("two.html"), page("Page two"));
+  test::write_bytes(dir.file("one.html"), page("Page one"));
+  test::write_bytes(dir.file("two.html"), page("Page two"));
   load_titled(file_uri(dir.file("one.html")), "Page one");
   ASSERT_EQ(recorded_addresses().size(), 1U);
 
@@ -303,7 +277,7 @@ TEST_F(FolderPanesEngine, ALockedOrBrokenHistoryNeverStopsAPage) {
       << "the visit made while locked is skipped";
 
   remove_history_files();
-  write(browsing_history().path(), std::string(8192, '\x5A'));
+  test::write_bytes(browsing_history().path(), std::string(8192, '\x5A'));
   load_titled(file_uri(dir.file("one.html")), "Page one");
   form.mnuToolsHistory.activate();
   pane_text_once("kv-shell://history/", "The history cannot be read just now.");

@@ -4,20 +4,16 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "platform/favorites_folder.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
 namespace kv {
 namespace {
 
 using namespace std::string_literals;
-
-void write(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 std::vector<std::string> link_names(const FolderListing& listing) {
   std::vector<std::string> names;
@@ -59,13 +55,14 @@ TEST(FavoritesFolder, ListsSubfoldersThenLinksByName) {
   std::filesystem::create_directory(dir.file("Work"));
   std::filesystem::create_directory(dir.file("archive"));
   std::filesystem::create_directory(dir.file(".hidden"));
-  write(dir.file("zeta.url"), "[InternetShortcut]\nURL=http://z.test/\n");
-  write(dir.file("Alpha.URL"), "[InternetShortcut]\nURL=http://a.test/\n");
-  write(dir.file("link 10.url"), "[InternetShortcut]\nURL=http://10.test/\n");
-  write(dir.file("link 9.url"), "[InternetShortcut]\nURL=http://9.test/\n");
-  write(dir.file("docs.desktop"), "[Desktop Entry]\nType=Link\nName=Manual\nURL=file:///m\n");
-  write(dir.file("notes.txt"), "not a link");
-  write(dir.file(".secret.url"), "[InternetShortcut]\nURL=http://hidden.test/\n");
+  test::write_bytes(dir.file("zeta.url"), "[InternetShortcut]\nURL=http://z.test/\n");
+  test::write_bytes(dir.file("Alpha.URL"), "[InternetShortcut]\nURL=http://a.test/\n");
+  test::write_bytes(dir.file("link 10.url"), "[InternetShortcut]\nURL=http://10.test/\n");
+  test::write_bytes(dir.file("link 9.url"), "[InternetShortcut]\nURL=http://9.test/\n");
+  test::write_bytes(dir.file("docs.desktop"),
+                    "[Desktop Entry]\nType=Link\nName=Manual\nURL=file:///m\n");
+  test::write_bytes(dir.file("notes.txt"), "not a link");
+  test::write_bytes(dir.file(".secret.url"), "[InternetShortcut]\nURL=http://hidden.test/\n");
 
   const FolderListing listing = read_favorites_folder(dir.path(), 100);
   ASSERT_TRUE(listing.readable);
@@ -85,15 +82,16 @@ TEST(FavoritesFolder, OddFilesNeitherBlockNorBreakTheListing) {
   ASSERT_EQ(::mkfifo(dir.file("pipe.url").c_str(), 0600), 0);
   std::filesystem::create_symlink("/dev/zero", dir.file("zero.url"));
   std::filesystem::create_symlink(dir.file("nowhere"), dir.file("dangling.url"));
-  write(dir.file("truncated.url"), "[InternetSho");
-  write(dir.file("binary.url"), "\0\x01\x02\xFF[InternetShortcut]\0URL=\xFF\xFE"s);
-  write(dir.file("empty.url"), "");
-  write(dir.file("latin1.url"), "[InternetShortcut]\nURL=http://caf\xE9.test/\n");
-  write(dir.file("name \xFF\xFE.url"), "[InternetShortcut]\nURL=http://odd-name.test/\n");
+  test::write_bytes(dir.file("truncated.url"), "[InternetSho");
+  test::write_bytes(dir.file("binary.url"), "\0\x01\x02\xFF[InternetShortcut]\0URL=\xFF\xFE"s);
+  test::write_bytes(dir.file("empty.url"), "");
+  test::write_bytes(dir.file("latin1.url"), "[InternetShortcut]\nURL=http://caf\xE9.test/\n");
+  test::write_bytes(dir.file("name \xFF\xFE.url"),
+                    "[InternetShortcut]\nURL=http://odd-name.test/\n");
   // The address far into a huge file is past what is read, and that is fine.
   std::string huge(4 << 20, ' ');
   huge += "\n[InternetShortcut]\nURL=http://x/\n";
-  write(dir.file("huge.url"), huge);
+  test::write_bytes(dir.file("huge.url"), huge);
 
   const FolderListing listing = read_favorites_folder(dir.path(), 100);
   ASSERT_TRUE(listing.readable);

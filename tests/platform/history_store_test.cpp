@@ -5,10 +5,9 @@
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/history_recorder.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
 namespace kv {
@@ -31,11 +30,6 @@ std::vector<std::string> addresses(const HistoryDay& day) {
   std::vector<std::string> found;
   for (const auto& entry : day.entries) found.push_back(entry.address);
   return found;
-}
-
-std::string file_contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Another program's hold on the database file.
@@ -158,12 +152,12 @@ TEST_F(History, ADatabaseLockedBeforeWeOpenItIsSkipped) {
 
 TEST_F(History, ABrokenDatabaseIsSkippedAndLeftAlone) {
   const std::string garbage = "this is not a database\n" + std::string(5000, '\x7f');
-  { std::ofstream(path, std::ios::binary) << garbage; }
+  test::write_bytes(path, garbage);
   HistoryStore store(path);
   EXPECT_FALSE(store.record("http://a.test/", "", now));
   EXPECT_FALSE(store.record("http://b.test/", "", now));
   EXPECT_FALSE(read_history(path, now, 100).available);
-  EXPECT_EQ(file_contents(path), garbage) << "the user's file is not ours to overwrite";
+  EXPECT_EQ(test::read_file(path), garbage) << "the user's file is not ours to overwrite";
 
   // A real database cut short.
   const std::string cut = dir.file("cut.sqlite");

@@ -5,9 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
+#include "support/file_bytes.h"
 #include "support/run_until.h"
 #include "support/temp_dir.h"
 
@@ -45,15 +44,8 @@ TEST(PlanLaunchTest, TheOtherPlatformsCommandLinesMapToThisDesktopsPrograms) {
   }
 }
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 void write_file(const std::string& path, const std::string& text, int mode = 0644) {
-  std::ofstream(path) << text;
+  test::write_bytes(path, text);
   g_chmod(path.c_str(), mode);
 }
 
@@ -112,19 +104,20 @@ TEST_F(DesktopProgramLauncherTest, MailtoAddressesGoToTheDefaultMailProgram) {
   DesktopProgramLauncher launcher(program_folder.path());
   EXPECT_TRUE(launcher.Shell("explorer mailto:pellimar@palvenna.example", 2));
   ASSERT_TRUE(appears(folder->file("kv-test-mail.ran")));
-  EXPECT_EQ(read_file(folder->file("kv-test-mail.ran")), "mailto:pellimar@palvenna.example\n");
+  EXPECT_EQ(test::read_file(folder->file("kv-test-mail.ran")),
+            "mailto:pellimar@palvenna.example\n");
 
   g_remove(folder->file("kv-test-mail.ran").c_str());
   EXPECT_TRUE(launcher.Shell("explorer mailto:", 2));
   ASSERT_TRUE(appears(folder->file("kv-test-mail.ran")));
-  EXPECT_EQ(read_file(folder->file("kv-test-mail.ran")), "mailto:\n");
+  EXPECT_EQ(test::read_file(folder->file("kv-test-mail.ran")), "mailto:\n");
 }
 
 TEST_F(DesktopProgramLauncherTest, TheMailReaderAndAddressBookAreTheDefaultPrograms) {
   DesktopProgramLauncher launcher(program_folder.path());
   EXPECT_TRUE(launcher.Shell("C:\\Program Files\\Outlook Express\\MSIMN.EXE", 1));
   ASSERT_TRUE(appears(folder->file("kv-test-mail.ran")));
-  EXPECT_EQ(read_file(folder->file("kv-test-mail.ran")), "\n") << "started with no address";
+  EXPECT_EQ(test::read_file(folder->file("kv-test-mail.ran")), "\n") << "started with no address";
 
   EXPECT_TRUE(launcher.Shell("C:\\Program Files\\Outlook Express\\wab.exe", 1));
   EXPECT_TRUE(appears(folder->file("kv-test-contacts.ran")));
@@ -170,7 +163,7 @@ TEST_F(DesktopProgramLauncherTest, OtherCommandLinesRunAsTheyStand) {
   EXPECT_TRUE(launcher.Shell(std::string("sh -c 'echo ran > \"$0\"' ") + quoted, 1));
   g_free(quoted);
   ASSERT_TRUE(appears(marker));
-  EXPECT_EQ(read_file(marker), "ran\n");
+  EXPECT_EQ(test::read_file(marker), "ran\n");
 }
 
 TEST_F(DesktopProgramLauncherTest, AProgramThatCannotBeStartedIsAFalseAndNothingElse) {

@@ -8,17 +8,17 @@
 #include <utility>
 #include <vector>
 
-#include "engine_fixture.h"
 #include "platform/internet_settings.h"
+#include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
 
 namespace kv {
 namespace {
 
+using test::EngineWindow;
 using test::EventLog;
 using test::LocalServer;
-using test::ShownBrowser;
 
 std::string page(const std::string& title, const std::string& body = "text") {
   return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
@@ -32,12 +32,12 @@ class WebKitBrowserTest : public ::testing::Test {
     server.add_page("/untitled.html", "<html><body>no title here</body></html>");
   }
 
-  WebKitBrowser& control() { return *shown.control; }
+  WebKitBrowser& control() { return *shown.browser; }
 
   test::LogCatcher logs;
   LocalServer server;
-  ShownBrowser shown;
-  EventLog log{*shown.control};
+  EngineWindow shown;
+  EventLog log{*shown.browser};
 };
 
 // The event names without the progress reports, which interleave with the others.
@@ -50,7 +50,7 @@ std::vector<std::string> without_progress(const std::vector<std::string>& names)
 
 TEST_F(WebKitBrowserTest, NavigateRaisesTheLoadEventsInOrder) {
   const std::string url = server.url("/plain.html");
-  ASSERT_TRUE(test::load(control(), log, url));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, url));
 
   EXPECT_EQ(without_progress(log.sequence()),
             (std::vector<std::string>{"DownloadBegin", "NavigateComplete2", "TitleChange",
@@ -82,10 +82,10 @@ TEST_F(WebKitBrowserTest, NavigateRaisesTheLoadEventsInOrder) {
 }
 
 TEST_F(WebKitBrowserTest, APageWithoutTitleIsNamedByItsAddress) {
-  ASSERT_TRUE(test::load(control(), log, server.url("/plain.html")));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, server.url("/plain.html")));
   log.clear();
   const std::string url = server.url("/untitled.html");
-  ASSERT_TRUE(test::load(control(), log, url));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, url));
   EXPECT_EQ(log.url_at_complete, url);
   EXPECT_EQ(log.name_at_complete, url);
   EXPECT_EQ(control().LocationName(), url);
@@ -97,7 +97,7 @@ TEST_F(WebKitBrowserTest, APageWithoutTitleIsNamedByItsAddress) {
 TEST_F(WebKitBrowserTest, AHandlerThatThrowsDoesNotStopTheOthers) {
   control().DownloadBegin.connect([] { throw std::runtime_error("handler failed"); });
   control().TitleChange.connect([](const Glib::ustring&) { throw std::runtime_error("no"); });
-  ASSERT_TRUE(test::load(control(), log, server.url("/plain.html")));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, server.url("/plain.html")));
   EXPECT_EQ(log.count("DownloadBegin"), 1);
   EXPECT_EQ(log.count("DownloadComplete"), 1);
 }
@@ -105,8 +105,8 @@ TEST_F(WebKitBrowserTest, AHandlerThatThrowsDoesNotStopTheOthers) {
 TEST_F(WebKitBrowserTest, BackForwardAndRefreshWalkTheControlsHistory) {
   const std::string first = server.url("/plain.html");
   const std::string second = server.url("/second.html");
-  ASSERT_TRUE(test::load(control(), log, first));
-  ASSERT_TRUE(test::load(control(), log, second));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, first));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, second));
 
   int before = log.count("DocumentComplete");
   control().GoBack();
@@ -131,7 +131,7 @@ TEST_F(WebKitBrowserTest, BackForwardAndRefreshWalkTheControlsHistory) {
 TEST_F(WebKitBrowserTest, StopEndsALoadThatWouldTakeAMinute) {
   server.add_page("/slow.html", page("Slow"), "text/html", std::chrono::minutes(1));
   const std::string first = server.url("/plain.html");
-  ASSERT_TRUE(test::load(control(), log, first));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, first));
   log.clear();
 
   control().Navigate(server.url("/slow.html"));
@@ -159,18 +159,18 @@ TEST_F(WebKitBrowserTest, GoHomeOpensTheConfiguredHomePage) {
 }
 
 TEST_F(WebKitBrowserTest, DesignModeIsSetOnTheDocumentAndRunsNoScript) {
-  ASSERT_TRUE(test::load(control(), log, server.url("/plain.html")));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, server.url("/plain.html")));
   control().SetDesignMode("On");
-  EXPECT_EQ(test::run_script(control(), "document.designMode"), "on");
+  EXPECT_EQ(shown.eval("document.designMode"), "on");
   control().SetDesignMode("Off");
-  EXPECT_EQ(test::run_script(control(), "document.designMode"), "off");
+  EXPECT_EQ(shown.eval("document.designMode"), "off");
 
   // The value is only ever a value.
   for (const char* value : {"on'; document.title = 'owned'; '", "on\"); document.title = (\"owned",
                             "on`; document.title = `owned", "on\\'; document.title = 'owned"}) {
     control().SetDesignMode(value);
-    EXPECT_EQ(test::run_script(control(), "document.title"), "Plain page") << value;
-    EXPECT_EQ(test::run_script(control(), "document.designMode"), "off") << value;
+    EXPECT_EQ(shown.eval("document.title"), "Plain page") << value;
+    EXPECT_EQ(shown.eval("document.designMode"), "off") << value;
   }
 }
 
@@ -183,7 +183,7 @@ TEST_F(WebKitBrowserTest, StatusTextNamesTheLinkUnderThePointerOnce) {
                   "<html><body style='margin:0'>"
                   "<a href='/target.html' style='display:block;width:200px;height:100px'>link</a>"
                   "<img src='/box.svg' style='display:block'></body></html>");
-  ASSERT_TRUE(test::load(control(), log, server.url("/links.html")));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, server.url("/links.html")));
   log.clear();
   // What the engine reports under the pointer, link or not.
   int targets = 0;
@@ -236,19 +236,19 @@ TEST_F(WebKitBrowserTest, ScriptAddressesRunNothing) {
                    }),
                    &dialogs);
   const std::string url = server.url("/plain.html");
-  ASSERT_TRUE(test::load(control(), log, url));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, url));
   log.clear();
   for (const char* address :
        {"javascript:alert(1)", "javascript:document.title='ran'",
         " JavaScript:document.title='ran'", "\x01java\tscr\nipt:document.title='ran'",
         "JAVASCRIPT:document.title='ran'"}) {
     control().Navigate(address);
-    EXPECT_EQ(test::run_script(control(), "document.title"), "Plain page") << address;
+    EXPECT_EQ(shown.eval("document.title"), "Plain page") << address;
   }
   EXPECT_TRUE(log.entries.empty());
   EXPECT_EQ(control().LocationURL(), url);
   // The control still navigates afterwards.
-  ASSERT_TRUE(test::load(control(), log, server.url("/second.html")));
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, server.url("/second.html")));
   EXPECT_EQ(dialogs, 0);
   g_signal_handlers_disconnect_by_data(control().view(), &dialogs);
 }
@@ -283,7 +283,7 @@ TEST_F(WebKitBrowserTest, OddAddressesNeitherCrashNorStopTheControl) {
     const std::string shown_as = address.substr(0, 40);
     control().Navigate(address);
     // Whatever the engine made of it, a good address loads next.
-    EXPECT_TRUE(test::load(control(), log, good)) << shown_as;
+    EXPECT_TRUE(test::navigate_and_wait(control(), log, good)) << shown_as;
     EXPECT_EQ(log.url_at_complete, good) << shown_as;
   }
   EXPECT_TRUE(logs.messages.empty()) << logs.messages.front();

@@ -5,17 +5,17 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine_fixture.h"
 #include "platform/webkit_browser.h"
+#include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
 
 namespace kv {
 namespace {
 
+using test::EngineWindow;
 using test::EventLog;
 using test::LocalServer;
-using test::ShownBrowser;
 
 std::string page(const std::string& title) {
   return "<html><head><title>" + title + "</title></head><body>" + title + "</body></html>";
@@ -25,10 +25,10 @@ std::string page(const std::string& title) {
 // starts on its own start page.
 struct NewWindow {
   NewWindow(WebKitBrowser& opener, const std::string& start_page)
-      : shown(&opener), log(*shown.control) {
-    shown.control->Navigate(start_page);
+      : shown(opener), log(*shown.browser) {
+    shown.browser->Navigate(start_page);
   }
-  ShownBrowser shown;
+  EngineWindow shown;
   EventLog log;
 };
 
@@ -41,29 +41,27 @@ class NewWindowTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    ASSERT_TRUE(test::load(*opener.control, opener_log, server.url("/opener.html")));
+    ASSERT_TRUE(test::navigate_and_wait(*opener.browser, opener_log, server.url("/opener.html")));
     opener_log.clear();
   }
 
   // Runs window.open in the opener's page.
-  void open_popup() {
-    test::run_script(*opener.control, "window.open('" + server.url("/popup.html") + "'); 0");
-  }
+  void open_popup() { opener.eval("window.open('" + server.url("/popup.html") + "'); 0"); }
 
   // Answers NewWindow2 with a new window and the given Cancel.
   void answer_with_new_window(bool cancel) {
-    opener.control->NewWindow2.connect([this, cancel](WebBrowser*& ppDisp, bool& Cancel) {
+    opener.browser->NewWindow2.connect([this, cancel](WebBrowser*& ppDisp, bool& Cancel) {
       ++requests;
-      made = std::make_unique<NewWindow>(*opener.control, server.url("/start.html"));
-      ppDisp = made->shown.control.get();
+      made = std::make_unique<NewWindow>(*opener.browser, server.url("/start.html"));
+      ppDisp = made->shown.browser.get();
       Cancel = cancel;
     });
   }
 
   test::LogCatcher logs;
   LocalServer server;
-  ShownBrowser opener;
-  EventLog opener_log{*opener.control};
+  EngineWindow opener;
+  EventLog opener_log{*opener.browser};
   std::unique_ptr<NewWindow> made;
   int requests = 0;
 };
@@ -74,14 +72,14 @@ TEST_F(NewWindowTest, AnAllowedRequestLoadsThePageInTheNewControl) {
   const std::string popup = server.url("/popup.html");
   ASSERT_TRUE(test::run_until([&] { return made && made->log.url_at_complete == popup; }));
   EXPECT_EQ(requests, 1);
-  WebKitBrowser& control = *made->shown.control;
+  WebKitBrowser& control = *made->shown.browser;
   EXPECT_EQ(made->log.name_at_complete, "Popup");
   // The start page that the new window's start-up asked for does not win later on.
-  test::run_script(control, "0");
+  test::eval_js(control.view(), "0");
   EXPECT_EQ(control.LocationURL(), popup);
   EXPECT_EQ(server.requests("/popup.html"), 1);
   // The opener stays where it was.
-  EXPECT_EQ(opener.control->LocationURL(), server.url("/opener.html"));
+  EXPECT_EQ(opener.browser->LocationURL(), server.url("/opener.html"));
   EXPECT_EQ(opener_log.count("DownloadBegin"), 0);
   EXPECT_TRUE(logs.messages.empty()) << logs.messages.front();
 }
@@ -92,44 +90,44 @@ TEST_F(NewWindowTest, ACancelledRequestLoadsNothingAnywhere) {
   ASSERT_TRUE(test::run_until(
       [&] { return made && made->log.url_at_complete == server.url("/start.html"); }));
   EXPECT_EQ(requests, 1);
-  test::run_script(*opener.control, "0");
-  test::run_script(*made->shown.control, "0");
+  opener.eval("0");
+  made->shown.eval("0");
   EXPECT_EQ(server.requests("/popup.html"), 0);
-  EXPECT_EQ(made->shown.control->LocationURL(), server.url("/start.html"));
-  EXPECT_EQ(opener.control->LocationURL(), server.url("/opener.html"));
+  EXPECT_EQ(made->shown.browser->LocationURL(), server.url("/start.html"));
+  EXPECT_EQ(opener.browser->LocationURL(), server.url("/opener.html"));
 }
 
 // A page may open an empty window and write into it; that content is what the window
 // shows, not its own start page.
 TEST_F(NewWindowTest, AnEmptyWindowKeepsWhatTheOpenerWritesIntoIt) {
   answer_with_new_window(false);
-  test::run_script(*opener.control,
-                   "var w = window.open(''); w.document.write('<title>Written</title><p>hi</p>');"
-                   "w.document.close(); 0");
+  opener.eval(
+      "var w = window.open(''); w.document.write('<title>Written</title><p>hi</p>');"
+      "w.document.close(); 0");
   ASSERT_TRUE(test::run_until([&] { return made && made->log.name_at_complete == "Written"; }));
   // Nothing replaces it afterwards.
-  test::run_script(*opener.control, "0");
-  EXPECT_EQ(test::run_script(*made->shown.control, "document.body.innerHTML"), "<p>hi</p>");
-  EXPECT_EQ(made->shown.control->LocationName(), "Written");
+  opener.eval("0");
+  EXPECT_EQ(made->shown.eval("document.body.innerHTML"), "<p>hi</p>");
+  EXPECT_EQ(made->shown.browser->LocationName(), "Written");
   EXPECT_EQ(made->log.count("DocumentComplete " + server.url("/start.html")), 0);
 }
 
 TEST_F(NewWindowTest, AnUnusableAnswerLoadsNothing) {
   // No control, a control that is not related to the opener, a handler that throws.
-  ShownBrowser unrelated;
+  EngineWindow unrelated;
   int round = 0;
-  opener.control->NewWindow2.connect([&](WebBrowser*& ppDisp, bool& /*Cancel*/) {
+  opener.browser->NewWindow2.connect([&](WebBrowser*& ppDisp, bool& /*Cancel*/) {
     ++round;
-    if (round == 2) ppDisp = unrelated.control.get();
+    if (round == 2) ppDisp = unrelated.browser.get();
     if (round == 3) throw std::runtime_error("no window");
   });
   for (int i = 1; i <= 3; ++i) {
     open_popup();
     ASSERT_TRUE(test::run_until([&] { return round == i; }));
   }
-  test::run_script(*opener.control, "0");
+  opener.eval("0");
   EXPECT_EQ(server.requests("/popup.html"), 0);
-  EXPECT_EQ(unrelated.control->LocationURL(), "");
+  EXPECT_EQ(unrelated.browser->LocationURL(), "");
   EXPECT_TRUE(logs.messages.empty()) << logs.messages.front();
 }
 
@@ -139,7 +137,7 @@ TEST_F(NewWindowTest, AllowedWindowsComeAndGoWithoutLeaksOrWarnings) {
   for (int i = 0; i < 4; ++i) {
     open_popup();
     ASSERT_TRUE(test::run_until([&] { return made && made->log.url_at_complete == popup; }));
-    test::Finalized gone(made->shown.control->view());
+    test::Finalized gone(made->shown.browser->view());
     made.reset();
     // The engine lets the view go once its page is closed.
     EXPECT_TRUE(test::run_until([&] { return static_cast<bool>(gone); })) << "round " << i;
@@ -153,16 +151,16 @@ TEST_F(NewWindowTest, AllowedWindowsComeAndGoWithoutLeaksOrWarnings) {
 TEST_F(NewWindowTest, APageClosingItsWindowBreaksNothing) {
   server.add_page("/closes.html", "<html><body><script>window.close();</script></body></html>");
   answer_with_new_window(false);
-  test::run_script(*opener.control, "window.open('" + server.url("/closes.html") + "'); 0");
+  opener.eval("window.open('" + server.url("/closes.html") + "'); 0");
   ASSERT_TRUE(test::run_until(
       [&] { return made && made->log.url_at_complete == server.url("/closes.html"); }));
-  WebKitBrowser& control = *made->shown.control;
-  test::run_script(control, "window.close(); 0");
+  WebKitBrowser& control = *made->shown.browser;
+  test::eval_js(control.view(), "window.close(); 0");
   control.Navigate(server.url("/start.html"));
   control.GoBack();
   control.Refresh();
   control.SetDesignMode("On");
-  test::run_script(*opener.control, "0");
+  opener.eval("0");
   EXPECT_FALSE(control.LocationURL().empty());
   EXPECT_TRUE(control.Visible());
   EXPECT_EQ(made->shown.window.get_child(), &control.widget());
@@ -177,11 +175,11 @@ TEST(WebKitBrowserLifetime, TheViewGoesWithTheControlInEitherOrder) {
 
   {  // The window (the container) goes first, as in the main window; members called
      // while the window closes do nothing.
-    auto shown = std::make_unique<ShownBrowser>();
-    EventLog log(*shown->control);
-    ASSERT_TRUE(test::load(*shown->control, log, server.url("/page.html")));
-    test::Finalized gone(shown->control->view());
-    std::unique_ptr<WebKitBrowser> control = std::move(shown->control);
+    auto shown = std::make_unique<EngineWindow>();
+    EventLog log(*shown->browser);
+    ASSERT_TRUE(test::navigate_and_wait(*shown->browser, log, server.url("/page.html")));
+    test::Finalized gone(shown->browser->view());
+    std::unique_ptr<WebKitBrowser> control = std::move(shown->browser);
     shown.reset();
     control->Navigate(server.url("/page.html"));
     control->GoBack();
@@ -199,18 +197,18 @@ TEST(WebKitBrowserLifetime, TheViewGoesWithTheControlInEitherOrder) {
     EXPECT_TRUE(test::run_until([&] { return static_cast<bool>(gone); }));
   }
   {  // The control goes first: its view leaves the window, which stays usable.
-    ShownBrowser shown;
-    EventLog log(*shown.control);
-    ASSERT_TRUE(test::load(*shown.control, log, server.url("/page.html")));
-    test::Finalized gone(shown.control->view());
-    shown.control.reset();
+    EngineWindow shown;
+    EventLog log(*shown.browser);
+    ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, server.url("/page.html")));
+    test::Finalized gone(shown.browser->view());
+    shown.browser.reset();
     EXPECT_EQ(shown.window.get_child(), nullptr);
     EXPECT_TRUE(test::run_until([&] { return static_cast<bool>(gone); }));
   }
   {  // Destroyed in the middle of a load.
     server.add_page("/slow.html", page("Slow"), "text/html", std::chrono::minutes(1));
-    auto shown = std::make_unique<ShownBrowser>();
-    shown->control->Navigate(server.url("/slow.html"));
+    auto shown = std::make_unique<EngineWindow>();
+    shown->browser->Navigate(server.url("/slow.html"));
     ASSERT_TRUE(test::run_until([&] { return server.requests("/slow.html") == 1; }));
     shown.reset();
     test::flush_events();

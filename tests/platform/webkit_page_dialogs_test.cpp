@@ -1,13 +1,13 @@
 // The Find and Properties dialogs of the browser control, on the real engine.
 #include <gtest/gtest.h>
-#include <libsoup/soup.h>
 
-#include <fstream>
 #include <string>
 
 #include "platform/webkit_find_dialog.h"
 #include "platform/webkit_properties_dialog.h"
 #include "support/engine_window.h"
+#include "support/file_bytes.h"
+#include "support/local_server.h"
 #include "support/run_until.h"
 #include "support/temp_dir.h"
 
@@ -17,50 +17,6 @@ namespace {
 constexpr const char* kWords =
     "<html><head><title>Animals</title></head>"
     "<body><p>zebra quokka zebra</p><p>Zebra crossing</p></body></html>";
-
-// One page served on 127.0.0.1 with a Last-Modified date.
-class OnePageServer {
- public:
-  explicit OnePageServer(std::string body) : body_(std::move(body)) {
-    server_ = soup_server_new(nullptr, nullptr);
-    soup_server_add_handler(server_, "/page", on_request, this, nullptr);
-    GError* error = nullptr;
-    soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, &error);
-    if (error != nullptr) g_error_free(error);
-    GSList* uris = soup_server_get_uris(server_);
-    if (uris != nullptr) {
-      gchar* base = g_uri_to_string(static_cast<GUri*>(uris->data));
-      address_ = std::string(base) + "page";
-      g_free(base);
-    }
-    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-  }
-  OnePageServer(const OnePageServer&) = delete;
-  OnePageServer& operator=(const OnePageServer&) = delete;
-  OnePageServer(OnePageServer&&) = delete;
-  OnePageServer& operator=(OnePageServer&&) = delete;
-  ~OnePageServer() {
-    soup_server_disconnect(server_);
-    g_object_unref(server_);
-  }
-
-  [[nodiscard]] const std::string& address() const { return address_; }
-
- private:
-  static void on_request(SoupServer*, SoupServerMessage* message, const char*, GHashTable*,
-                         gpointer self) {
-    const auto* server = static_cast<OnePageServer*>(self);
-    SoupMessageHeaders* headers = soup_server_message_get_response_headers(message);
-    soup_message_headers_replace(headers, "Last-Modified", "Tue, 05 Mar 2024 10:20:30 GMT");
-    soup_server_message_set_response(message, "text/html", SOUP_MEMORY_COPY, server->body_.data(),
-                                     server->body_.size());
-    soup_server_message_set_status(message, 200, nullptr);
-  }
-
-  std::string body_;
-  SoupServer* server_ = nullptr;
-  std::string address_;
-};
 
 std::vector<PagePropertiesDialog*> properties_dialogs() {
   std::vector<PagePropertiesDialog*> found;
@@ -149,10 +105,11 @@ TEST(EngineFindLifetime, TheDialogGoesWithItsControl) {
 
 TEST(EngineProperties, ShowsTitleAddressProtocolTypeSizeAndLastModifiedOfAServedPage) {
   const std::string body = kWords;
-  OnePageServer server(body);
-  ASSERT_FALSE(server.address().empty());
+  test::LocalServer server;
+  server.add_page("/page", body, "text/html");
+  server.add_header("/page", "Last-Modified", "Tue, 05 Mar 2024 10:20:30 GMT");
   test::EngineWindow w;
-  ASSERT_TRUE(w.load_uri(server.address()));
+  ASSERT_TRUE(w.load_uri(server.url("/page")));
   // The title reaches the view a moment after the load has finished.
   ASSERT_TRUE(test::run_until([&] { return w.browser->LocationName() == "Animals"; }));
 
@@ -162,7 +119,7 @@ TEST(EngineProperties, ShowsTitleAddressProtocolTypeSizeAndLastModifiedOfAServed
   EXPECT_EQ(dialog->get_transient_for(), &w.window);
   EXPECT_TRUE(dialog->get_modal());
   EXPECT_EQ(dialog->value_of("Title:"), "Animals");
-  EXPECT_EQ(dialog->value_of("Address:"), server.address());
+  EXPECT_EQ(dialog->value_of("Address:"), server.url("/page"));
   EXPECT_EQ(dialog->value_of("Protocol:"), "HyperText Transfer Protocol");
   EXPECT_EQ(dialog->value_of("Type:"), "text/html");
   const Glib::ustring size = Glib::ustring::compose("%1 bytes", body.size());
@@ -179,7 +136,7 @@ TEST(EngineProperties, ShowsTitleAddressProtocolTypeSizeAndLastModifiedOfAServed
 TEST(EngineProperties, ALocalFileTellsItsProtocolAndModificationTime) {
   test::TempDir dir;
   const std::string path = dir.file("animals.html");
-  std::ofstream(path) << kWords;
+  test::write_bytes(path, kWords);
   gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
   test::EngineWindow w;
   ASSERT_TRUE(w.load_uri(uri));

@@ -4,14 +4,13 @@
 #include <gtk/gtkunixprint.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "platform/webkit_print.h"
 #include "platform/webkit_print_preview.h"
 #include "platform/webkit_save.h"
 #include "support/engine_window.h"
+#include "support/file_bytes.h"
 #include "support/run_until.h"
 #include "support/temp_dir.h"
 
@@ -21,13 +20,6 @@ namespace {
 constexpr const char* kPage =
     "<html><head><title>Print me</title></head>"
     "<body><h1>Quokka marmalade</h1><p>zebra crossing</p></body></html>";
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The number of matches of `word` in the view, once the engine has counted some.
 guint count_matches(WebKitWebView* view, const char* word) {
@@ -137,7 +129,7 @@ TEST(EnginePrint, PrintToPdfWritesAPdfFileOfThePage) {
   print_to_pdf(w.view(), path, [&](bool ok) { result = ok; });
   ASSERT_TRUE(test::run_until([&] { return result.has_value(); }, std::chrono::seconds(30)));
   EXPECT_TRUE(*result);
-  const std::string pdf = read_file(path);
+  const std::string pdf = test::read_file(path);
   ASSERT_GT(pdf.size(), 1000U);
   EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
   EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
@@ -150,7 +142,7 @@ TEST_F(KeptPrintChoices, PrintToPdfFollowsTheKeptPageSetup) {
   std::optional<bool> result;
   print_to_pdf(w.view(), dir.file("portrait.pdf"), [&](bool ok) { result = ok; });
   ASSERT_TRUE(test::run_until([&] { return result.has_value(); }, std::chrono::seconds(30)));
-  const auto [width, height] = first_page_size(read_file(dir.file("portrait.pdf")));
+  const auto [width, height] = first_page_size(test::read_file(dir.file("portrait.pdf")));
   EXPECT_LT(width, height);
 
   keep_landscape();
@@ -159,7 +151,7 @@ TEST_F(KeptPrintChoices, PrintToPdfFollowsTheKeptPageSetup) {
   ASSERT_TRUE(test::run_until([&] { return result.has_value(); }, std::chrono::seconds(30)));
   ASSERT_TRUE(*result);
   const auto [landscape_width, landscape_height] =
-      first_page_size(read_file(dir.file("landscape.pdf")));
+      first_page_size(test::read_file(dir.file("landscape.pdf")));
   EXPECT_DOUBLE_EQ(landscape_width, height);
   EXPECT_DOUBLE_EQ(landscape_height, width);
 }
@@ -185,10 +177,11 @@ TEST_F(KeptPrintChoices, ThePrintDialogPrintsThePageWithTheChosenSettingsAndKeep
   EXPECT_EQ(answer.parent, GTK_WINDOW(w.window.gobj()));
   ASSERT_TRUE(test::run_until(
       [&] {
-        return std::filesystem::exists(path) && read_file(path).find("%%EOF") != std::string::npos;
+        return std::filesystem::exists(path) &&
+               test::read_file(path).find("%%EOF") != std::string::npos;
       },
       std::chrono::seconds(30)));
-  const std::string pdf = read_file(path);
+  const std::string pdf = test::read_file(path);
   const auto [width, height] = first_page_size(pdf);
   EXPECT_GT(width, height);
   // Not a blank page: the page's words are there.
@@ -228,7 +221,7 @@ TEST(EnginePrintPreview, ShowsThePrintedPageInItsOwnWindowAndRemovesTheFileOnClo
   EXPECT_EQ(preview->get_title(), "Print Preview - Print me");
 
   const std::string path = preview->pdf_path();
-  EXPECT_EQ(read_file(path).substr(0, 5), "%PDF-");
+  EXPECT_EQ(test::read_file(path).substr(0, 5), "%PDF-");
   // The engine renders the PDF, and the page's words are in it.
   EXPECT_GT(count_matches(preview->view(), "marmalade"), 0U);
   EXPECT_GT(count_matches(preview->view(), "zebra crossing"), 0U);
@@ -251,7 +244,7 @@ class EngineSaveFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     page_path = dir.file("page.html");
-    std::ofstream(page_path, std::ios::binary) << kPage;
+    test::write_bytes(page_path, kPage);
     gchar* uri = g_filename_to_uri(page_path.c_str(), nullptr, nullptr);
     ASSERT_TRUE(w.load_uri(uri));
     g_free(uri);
@@ -272,7 +265,7 @@ class EngineSaveFiles : public ::testing::Test {
 TEST_F(EngineSaveFiles, WebPageCompleteWritesMhtmlWithThePage) {
   const std::string path = dir.file("saved.mhtml");
   ASSERT_TRUE(save(save_page_mhtml, path));
-  const std::string saved = read_file(path);
+  const std::string saved = test::read_file(path);
   EXPECT_NE(saved.find("MIME-Version: 1.0"), std::string::npos);
   EXPECT_NE(saved.find("multipart/related"), std::string::npos);
   EXPECT_NE(saved.find("Quokka marmalade"), std::string::npos);
@@ -280,15 +273,15 @@ TEST_F(EngineSaveFiles, WebPageCompleteWritesMhtmlWithThePage) {
 
 TEST_F(EngineSaveFiles, HtmlOnlyWritesTheDocumentAsReceivedAndReplacesAnOldFile) {
   const std::string path = dir.file("saved.html");
-  std::ofstream(path) << "an older and much longer file that must not survive in any part";
+  test::write_bytes(path, "an older and much longer file that must not survive in any part");
   ASSERT_TRUE(save(save_page_html, path));
-  EXPECT_EQ(read_file(path), kPage);
+  EXPECT_EQ(test::read_file(path), kPage);
 }
 
 TEST_F(EngineSaveFiles, SavingIntoAMissingFolderFailsWithoutHarm) {
   EXPECT_FALSE(save(save_page_html, dir.file("missing/saved.html")));
   EXPECT_FALSE(save(save_page_mhtml, dir.file("missing/saved.mhtml")));
-  EXPECT_EQ(read_file(page_path), kPage);
+  EXPECT_EQ(test::read_file(page_path), kPage);
 }
 
 TEST(EngineSave, WithoutAPageNothingIsWritten) {

@@ -1,6 +1,10 @@
 #include "support/engine_window.h"
 
+#include <glib.h>
+
 #include <functional>
+#include <string>
+#include <utility>
 
 #include "support/run_until.h"
 
@@ -62,10 +66,127 @@ std::string eval_js(WebKitWebView* view, const std::string& script) {
 }
 
 EngineWindow::EngineWindow() : browser(std::make_unique<WebKitBrowser>()) {
+  show();
+  run_until([&] { return window.get_mapped(); });
+}
+
+EngineWindow::EngineWindow(WebKitBrowser& opener)
+    : browser(std::make_unique<WebKitBrowser>(&opener)) {
+  show();
+}
+
+void EngineWindow::show() {
   window.set_default_size(800, 600);
   window.add(browser->widget());
   window.show_all();
-  run_until([&] { return window.get_mapped(); });
+}
+
+EventLog::EventLog(WebBrowser& browser) {
+  browser.DownloadBegin.connect([this] { entries.emplace_back("DownloadBegin"); });
+  browser.DownloadComplete.connect([this] { entries.emplace_back("DownloadComplete"); });
+  browser.NavigateComplete2.connect(
+      [this](const Glib::ustring& uri) { entries.push_back("NavigateComplete2 " + uri); });
+  browser.DocumentComplete.connect([this, &browser](const Glib::ustring& uri) {
+    url_at_complete = browser.LocationURL();
+    name_at_complete = browser.LocationName();
+    entries.push_back("DocumentComplete " + uri);
+  });
+  browser.TitleChange.connect(
+      [this](const Glib::ustring& title) { entries.push_back("TitleChange " + title); });
+  browser.ProgressChange.connect([this](std::int32_t progress, std::int32_t max) {
+    entries.push_back("ProgressChange " + std::to_string(progress) + " " + std::to_string(max));
+  });
+  browser.StatusTextChange.connect(
+      [this](const Glib::ustring& text) { entries.push_back("StatusTextChange " + text); });
+}
+
+int EventLog::count(const std::string& event) const {
+  int found = 0;
+  for (const auto& entry : entries) {
+    if (entry == event || entry.rfind(event + " ", 0) == 0) ++found;
+  }
+  return found;
+}
+
+std::vector<std::string> EventLog::sequence() const {
+  std::vector<std::string> names;
+  for (const auto& entry : entries) {
+    std::string name = entry.substr(0, entry.find(' '));
+    if (name == "ProgressChange" && !names.empty() && names.back() == name) continue;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+bool wait_complete(const EventLog& log, int before) {
+  return run_until([&] { return log.count("DocumentComplete") > before; });
+}
+
+bool navigate_and_wait(WebBrowser& browser, EventLog& log, const std::string& url) {
+  // Waits for this address's own completion: an earlier load may still be ending.
+  const std::string complete = "DocumentComplete " + url;
+  const int before = log.count(complete);
+  browser.Navigate(url);
+  return run_until([&] { return log.count(complete) > before; });
+}
+
+void move_pointer(WebKitBrowser& browser, double x, double y) {
+  GtkWidget* view = GTK_WIDGET(browser.view());
+  GdkWindow* window = gtk_widget_get_window(view);
+  GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
+  event->motion.window = GDK_WINDOW(g_object_ref(window));
+  event->motion.send_event = TRUE;
+  event->motion.time = GDK_CURRENT_TIME;
+  // The event window may be the toplevel's: translate the view's point into it.
+  int wx = 0;
+  int wy = 0;
+  gtk_widget_translate_coordinates(view, gtk_widget_get_toplevel(view), 0, 0, &wx, &wy);
+  if (window != gtk_widget_get_window(gtk_widget_get_toplevel(view))) wx = wy = 0;
+  event->motion.x = x + wx;
+  event->motion.y = y + wy;
+  int ox = 0;
+  int oy = 0;
+  gdk_window_get_origin(window, &ox, &oy);
+  event->motion.x_root = event->motion.x + ox;
+  event->motion.y_root = event->motion.y + oy;
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+  gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+  gtk_widget_event(view, event);
+  gdk_event_free(event);
+}
+
+namespace {
+
+void catch_message(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer data) {
+  auto* messages = static_cast<std::vector<std::string>*>(data);
+  if ((level & (G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_ERROR)) != 0) {
+    messages->push_back(std::string(domain != nullptr ? domain : "") + ": " + message);
+  }
+  g_log_default_handler(domain, level, message, nullptr);
+}
+
+}  // namespace
+
+LogCatcher::LogCatcher() : previous_(g_log_set_default_handler(&catch_message, &messages)) {}
+
+LogCatcher::~LogCatcher() {
+  // The default handler takes no data of its own.
+  g_log_set_default_handler(previous_, nullptr);
+}
+
+namespace {
+constexpr const char* kFinalizedKey = "kv-test-finalized";
+}  // namespace
+
+// Weak references fire when an object is disposed; its data goes only when it is
+// finalized, which is what a leak check needs.
+Finalized::Finalized(void* object) : object_(object) {
+  g_object_set_data_full(G_OBJECT(object_), kFinalizedKey, &object_,
+                         [](gpointer slot) { *static_cast<void**>(slot) = nullptr; });
+}
+
+Finalized::~Finalized() {
+  if (object_ != nullptr) g_object_steal_data(G_OBJECT(object_), kFinalizedKey);
 }
 
 }  // namespace kv::test

@@ -5,6 +5,7 @@
 #include <list>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace kv::test {
 
@@ -14,9 +15,14 @@ struct Page {
   std::string body;
   std::string content_type;
   std::chrono::milliseconds delay{0};
+  std::vector<std::pair<std::string, std::string>> headers;
 };
 
 void respond(SoupServerMessage* message, const Page& page) {
+  SoupMessageHeaders* headers = soup_server_message_get_response_headers(message);
+  for (const auto& [name, value] : page.headers) {
+    soup_message_headers_replace(headers, name.c_str(), value.c_str());
+  }
   soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
   soup_server_message_set_response(message, page.content_type.c_str(), SOUP_MEMORY_COPY,
                                    page.body.data(), page.body.size());
@@ -110,7 +116,11 @@ LocalServer::~LocalServer() {
 
 void LocalServer::add_page(const std::string& path, std::string body, std::string content_type,
                            std::chrono::milliseconds delay) {
-  state_->pages[path] = Page{std::move(body), std::move(content_type), delay};
+  state_->pages[path] = Page{std::move(body), std::move(content_type), delay, {}};
+}
+
+void LocalServer::add_header(const std::string& path, std::string name, std::string value) {
+  state_->pages.at(path).headers.emplace_back(std::move(name), std::move(value));
 }
 
 std::string LocalServer::url(const std::string& path) const {

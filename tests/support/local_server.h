@@ -24,6 +24,9 @@ class LocalServer {
                 std::string content_type = "text/html; charset=utf-8",
                 std::chrono::milliseconds delay = std::chrono::milliseconds(0));
 
+  // Sends a header with the answer for `path` (added before).
+  void add_header(const std::string& path, std::string name, std::string value);
+
   // "http://127.0.0.1:<port><path>"
   [[nodiscard]] std::string url(const std::string& path) const;
   [[nodiscard]] unsigned port() const;

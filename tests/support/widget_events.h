@@ -24,14 +24,17 @@ inline void release_button(GdkWindow* window, double x, double y, guint button =
   gdk_event_free(event);
 }
 
-// Delivers a key press with modifiers (Ctrl+N) to `widget`'s window.
-inline void press_key_with(Gtk::Widget& widget, guint keyval, GdkModifierType state) {
+// Delivers a key press, with modifiers held (Ctrl+N) or none, to `widget` as the window
+// system would (the window must be shown).
+inline void press_key(Gtk::Widget& widget, guint keyval,
+                      GdkModifierType state = static_cast<GdkModifierType>(0)) {
   GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
   event->key.window = GDK_WINDOW(g_object_ref(widget.get_window()->gobj()));
   event->key.send_event = TRUE;
   event->key.time = GDK_CURRENT_TIME;
   event->key.keyval = keyval;
   event->key.state = state;
+  event->key.hardware_keycode = 0;
   GdkKeymapKey* keys = nullptr;
   gint n_keys = 0;
   if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),

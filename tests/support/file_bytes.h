@@ -19,4 +19,9 @@ inline std::optional<std::string> read_bytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The file's bytes; "" when it cannot be read.
+inline std::string read_file(const std::string& path) {
+  return read_bytes(path).value_or("");
+}
+
 }  // namespace kv::test
