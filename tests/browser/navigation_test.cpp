@@ -27,11 +27,7 @@ class Navigation : public ::testing::Test {
     }
     return items;
   }
-  std::vector<Glib::ustring> navigated() {
-    std::vector<Glib::ustring> urls;
-    for (const auto& call : f.web.calls_of("Navigate")) urls.push_back(call.text);
-    return urls;
-  }
+  std::vector<Glib::ustring> navigated() { return f.web.texts_of("Navigate"); }
 
   test::ScriptedDesktopServices services;
   test::FakeForm f;

@@ -68,6 +68,14 @@ class PageCommands : public ::testing::Test {
     f.web.calls.clear();
   }
 
+  // Paste, Select All, Select None and Undo: routed to the focused control.
+  void use_routed_commands_and_undo() {
+    f.form.mnuEditPaste.activate();
+    f.form.mnuEditSelectAll.activate();
+    f.form.mnuEditSelectNone.activate();
+    f.form.mnuEditUndo.activate();
+  }
+
   test::ScriptedDesktopServices services;
   test::FakeForm f;
 };
@@ -128,10 +136,7 @@ TEST_F(PageCommands, WithThePageFocusedRoutedCommandsAndUndoGoToThePageWithoutFo
   f.web.widget().grab_focus();
   ASSERT_EQ(f.form.active_control_name(), "wWeb");
   f.web.calls.clear();
-  f.form.mnuEditPaste.activate();
-  f.form.mnuEditSelectAll.activate();
-  f.form.mnuEditSelectNone.activate();
-  f.form.mnuEditUndo.activate();
+  use_routed_commands_and_undo();
   ASSERT_EQ(f.web.members(), (std::vector<std::string>{"ExecWB", "ExecWB", "ExecWB", "ExecWB"}));
   expect_two_args(f.web.calls[0], 13);
   expect_two_args(f.web.calls[1], 17);
@@ -157,10 +162,7 @@ TEST_F(PageCommands, RoutedCommandsAndUndoDoNothingAtAllWithAnyOtherControlFocus
     f.form.cboURL_entry().select_region(7, 14);
     f.web.calls.clear();
     f.pane.calls.clear();
-    f.form.mnuEditPaste.activate();
-    f.form.mnuEditSelectAll.activate();
-    f.form.mnuEditSelectNone.activate();
-    f.form.mnuEditUndo.activate();
+    use_routed_commands_and_undo();
     EXPECT_TRUE(f.web.calls.empty());
     EXPECT_TRUE(f.pane.calls.empty());
     EXPECT_EQ(f.form.active_control_name(), name);

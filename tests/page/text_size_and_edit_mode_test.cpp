@@ -70,11 +70,7 @@ TEST_F(TextSize, ARefusedZoomShowsNothingAndEventsStillRun) {
 class EditMode : public ::testing::Test {
  protected:
   void SetUp() override { attach_edit_mode(f.form); }
-  std::vector<Glib::ustring> modes() {
-    std::vector<Glib::ustring> values;
-    for (const auto& call : f.web.calls_of("SetDesignMode")) values.push_back(call.text);
-    return values;
-  }
+  std::vector<Glib::ustring> modes() { return f.web.texts_of("SetDesignMode"); }
   test::FakeForm f;
 };
 

@@ -10,6 +10,7 @@
 #include "support/local_server.h"
 #include "support/run_until.h"
 #include "support/temp_dir.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {
@@ -19,11 +20,7 @@ constexpr const char* kWords =
     "<body><p>zebra quokka zebra</p><p>Zebra crossing</p></body></html>";
 
 std::vector<PagePropertiesDialog*> properties_dialogs() {
-  std::vector<PagePropertiesDialog*> found;
-  for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-    if (auto* dialog = dynamic_cast<PagePropertiesDialog*>(window)) found.push_back(dialog);
-  }
-  return found;
+  return test::windows_of<PagePropertiesDialog>();
 }
 
 class EngineFind : public ::testing::Test {
@@ -91,12 +88,7 @@ TEST(EngineFindLifetime, TheDialogGoesWithItsControl) {
   w->browser->ExecWB(olecmd::kShowFind, olecmd::kDoDefault);
   FindDialog* dialog = find_dialog_for(w->view());
   ASSERT_NE(dialog, nullptr);
-  const auto has_find_dialog = [] {
-    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-      if (dynamic_cast<FindDialog*>(window) != nullptr) return true;
-    }
-    return false;
-  };
+  const auto has_find_dialog = [] { return !test::windows_of<FindDialog>().empty(); };
   EXPECT_TRUE(has_find_dialog());
   w.reset();
   test::flush_events();

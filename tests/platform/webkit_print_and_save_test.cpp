@@ -13,6 +13,7 @@
 #include "support/file_bytes.h"
 #include "support/run_until.h"
 #include "support/temp_dir.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {
@@ -113,11 +114,7 @@ class PrintDialogAnswer {
 };
 
 std::vector<PrintPreviewWindow*> previews() {
-  std::vector<PrintPreviewWindow*> found;
-  for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-    if (auto* preview = dynamic_cast<PrintPreviewWindow*>(window)) found.push_back(preview);
-  }
-  return found;
+  return test::windows_of<PrintPreviewWindow>();
 }
 
 TEST(EnginePrint, PrintToPdfWritesAPdfFileOfThePage) {

@@ -78,4 +78,12 @@ std::vector<FakeWebBrowser::Call> FakeWebBrowser::calls_of(const std::string& me
   return result;
 }
 
+std::vector<Glib::ustring> FakeWebBrowser::texts_of(const std::string& member) const {
+  std::vector<Glib::ustring> texts;
+  for (const Call& call : calls) {
+    if (call.member == member) texts.push_back(call.text);
+  }
+  return texts;
+}
+
 }  // namespace kv::test

@@ -46,6 +46,8 @@ class FakeWebBrowser : public WebBrowser {
   [[nodiscard]] std::vector<std::string> members() const;
   // Only the calls of one member.
   [[nodiscard]] std::vector<Call> calls_of(const std::string& member) const;
+  // The text argument of each call of one member (Navigate's addresses, ...).
+  [[nodiscard]] std::vector<Glib::ustring> texts_of(const std::string& member) const;
 
   mutable std::vector<Call> calls;
   std::set<std::string> refused;  // members that throw after being recorded

@@ -3,6 +3,7 @@
 #include <gdk/gdk.h>
 #include <gtkmm/container.h>
 #include <gtkmm/widget.h>
+#include <gtkmm/window.h>
 
 #include <vector>
 
@@ -63,6 +64,16 @@ inline void collect_widgets(Gtk::Widget& root, std::vector<Gtk::Widget*>& into) 
   if (auto* container = dynamic_cast<Gtk::Container*>(&root)) {
     for (Gtk::Widget* child : container->get_children()) collect_widgets(*child, into);
   }
+}
+
+// The top-level windows, shown or not, that are `Window`s.
+template <typename Window>
+std::vector<Window*> windows_of() {
+  std::vector<Window*> found;
+  for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+    if (auto* wanted = dynamic_cast<Window*>(window)) found.push_back(wanted);
+  }
+  return found;
 }
 
 }  // namespace kv::test
