@@ -104,10 +104,7 @@ class FolderPanesEngine : public ::testing::Test {
   // Loads a page and waits for its title too, which the engine reports after the load.
   void load_titled(const std::string& uri, const std::string& title) {
     load(uri);
-    ASSERT_TRUE(test::run_until([&] {
-      const char* shown = webkit_web_view_get_title(page_view());
-      return shown != nullptr && shown == title;
-    })) << title;
+    ASSERT_TRUE(test::wait_for_title(page_view(), title)) << title;
   }
 
   // Waits for the pane to show `uri` with `expected` in its text; returns the text.

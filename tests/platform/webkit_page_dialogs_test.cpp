@@ -103,7 +103,7 @@ TEST(EngineProperties, ShowsTitleAddressProtocolTypeSizeAndLastModifiedOfAServed
   test::EngineWindow w;
   ASSERT_TRUE(w.load_uri(server.url("/page")));
   // The title reaches the view a moment after the load has finished.
-  ASSERT_TRUE(test::run_until([&] { return w.browser->LocationName() == "Animals"; }));
+  ASSERT_TRUE(w.wait_for_title("Animals"));
 
   w.browser->ExecWB(olecmd::kProperties, olecmd::kDoDefault);
   ASSERT_EQ(properties_dialogs().size(), 1U);

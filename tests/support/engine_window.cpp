@@ -57,6 +57,13 @@ bool load_uri_and_wait(WebKitWebView* view, const std::string& uri) {
   return load_and_wait(view, [&] { webkit_web_view_load_uri(view, uri.c_str()); });
 }
 
+bool wait_for_title(WebKitWebView* view, const std::string& title) {
+  return run_until([&] {
+    const char* shown = webkit_web_view_get_title(view);
+    return shown != nullptr && shown == title;
+  });
+}
+
 std::string eval_js(WebKitWebView* view, const std::string& script) {
   auto result = std::make_shared<EvalResult>();
   webkit_web_view_evaluate_javascript(view, script.c_str(), -1, nullptr, nullptr, nullptr,

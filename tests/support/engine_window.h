@@ -16,6 +16,10 @@ bool load_html_and_wait(WebKitWebView* view, const std::string& html,
                         const std::string& base_uri = "http://127.0.0.1/");
 bool load_uri_and_wait(WebKitWebView* view, const std::string& uri);
 
+// Waits until the view reports `title`, which it learns a moment after the load has
+// finished; false on timeout.
+bool wait_for_title(WebKitWebView* view, const std::string& title);
+
 // The script's result as text; "" when it failed or timed out.
 std::string eval_js(WebKitWebView* view, const std::string& script);
 
@@ -41,6 +45,7 @@ class EngineWindow {
     return load_html_and_wait(view(), html, base_uri);
   }
   bool load_uri(const std::string& uri) { return load_uri_and_wait(view(), uri); }
+  bool wait_for_title(const std::string& title) { return test::wait_for_title(view(), title); }
   std::string eval(const std::string& script) { return eval_js(view(), script); }
 
   std::unique_ptr<WebKitBrowser> browser;
