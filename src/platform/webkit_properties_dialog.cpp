@@ -132,11 +132,33 @@ PagePropertiesDialog::PagePropertiesDialog(const PageProperties& properties) {
   signal_response().connect([this](int) { hide(); });
   signal_hide().connect([this] {
     alive_.reset();
+    stop_following_title();
     Glib::signal_idle().connect_once([this] { delete this; });
   });
 }
 
-PagePropertiesDialog::~PagePropertiesDialog() = default;
+PagePropertiesDialog::~PagePropertiesDialog() { stop_following_title(); }
+
+void PagePropertiesDialog::follow_title(WebKitWebView* view) {
+  stop_following_title();
+  titled_view_ = view;
+  g_object_add_weak_pointer(G_OBJECT(view), reinterpret_cast<gpointer*>(&titled_view_));
+  title_handler_ = g_signal_connect(view, "notify::title", G_CALLBACK(on_title), this);
+}
+
+void PagePropertiesDialog::stop_following_title() {
+  if (titled_view_ == nullptr) return;
+  g_signal_handler_disconnect(titled_view_, title_handler_);
+  g_object_remove_weak_pointer(G_OBJECT(titled_view_),
+                               reinterpret_cast<gpointer*>(&titled_view_));
+  titled_view_ = nullptr;
+}
+
+void PagePropertiesDialog::on_title(WebKitWebView* view, GParamSpec* /*property*/, gpointer self) {
+  const char* title = webkit_web_view_get_title(view);
+  if (title == nullptr || *title == '\0') return;
+  guarded([&] { static_cast<PagePropertiesDialog*>(self)->set_value("Title:", title); });
+}
 
 void PagePropertiesDialog::add_row(const char* caption, const Glib::ustring& value) {
   const int row = static_cast<int>(grid_.get_children().size() / 2);
@@ -155,12 +177,16 @@ void PagePropertiesDialog::add_row(const char* caption, const Glib::ustring& val
 }
 
 void PagePropertiesDialog::set_size(std::uint64_t bytes) {
+  set_value(kSizeCaption, size_text(bytes));
+}
+
+void PagePropertiesDialog::set_value(const Glib::ustring& caption, const Glib::ustring& value) {
   for (int row = 0;; ++row) {
     auto* name = dynamic_cast<Gtk::Label*>(grid_.get_child_at(0, row));
     if (name == nullptr) return;
-    if (name->get_text() == kSizeCaption) {
+    if (name->get_text() == caption) {
       if (auto* shown = dynamic_cast<Gtk::Label*>(grid_.get_child_at(1, row))) {
-        shown->set_text(size_text(bytes));
+        shown->set_text(value);
       }
       return;
     }
@@ -181,6 +207,7 @@ Glib::ustring PagePropertiesDialog::value_of(const Glib::ustring& caption) const
 void show_page_properties(WebKitWebView* view) {
   if (!has_page(view)) return;
   auto* dialog = new PagePropertiesDialog(read_page_properties(view));
+  dialog->follow_title(view);
   gtk_window_set_transient_for(GTK_WINDOW(dialog->gobj()), toplevel_window_of(view));
   dialog->set_modal(true);
   dialog->present();

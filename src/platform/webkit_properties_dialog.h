@@ -41,6 +41,9 @@ class PagePropertiesDialog : public Gtk::Dialog {
   ~PagePropertiesDialog() override;
 
   void set_size(std::uint64_t bytes);
+  // Fills the title in when the page reports it: the engine often learns a page's title
+  // a moment after the load has finished.
+  void follow_title(WebKitWebView* view);
 
   // The value shown beside a caption ("Title:", "Size:", ...); "" for an unknown caption.
   [[nodiscard]] Glib::ustring value_of(const Glib::ustring& caption) const;
@@ -50,9 +53,14 @@ class PagePropertiesDialog : public Gtk::Dialog {
 
  private:
   void add_row(const char* caption, const Glib::ustring& value);
+  void set_value(const Glib::ustring& caption, const Glib::ustring& value);
+  void stop_following_title();
+  static void on_title(WebKitWebView* view, GParamSpec* property, gpointer self);
 
   Gtk::Grid grid_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  WebKitWebView* titled_view_ = nullptr;  // weak
+  gulong title_handler_ = 0;
 };
 
 // Shows the Properties dialog for the page; the size follows once the engine has handed

@@ -103,14 +103,15 @@ TEST(EngineProperties, ShowsTitleAddressProtocolTypeSizeAndLastModifiedOfAServed
   test::EngineWindow w;
   ASSERT_TRUE(w.load_uri(server.url("/page")));
   // The title reaches the view a moment after the load has finished.
-  ASSERT_TRUE(w.wait_for_title("Animals"));
+  ASSERT_TRUE(test::run_until([&] { return w.browser->LocationName() == "Animals"; }));
 
   w.browser->ExecWB(olecmd::kProperties, olecmd::kDoDefault);
   ASSERT_EQ(properties_dialogs().size(), 1U);
   PagePropertiesDialog* dialog = properties_dialogs().front();
   EXPECT_EQ(dialog->get_transient_for(), &w.window);
   EXPECT_TRUE(dialog->get_modal());
-  EXPECT_EQ(dialog->value_of("Title:"), "Animals");
+  // The engine may report the title only after the dialog opened; it follows.
+  EXPECT_TRUE(test::run_until([&] { return dialog->value_of("Title:") == "Animals"; }));
   EXPECT_EQ(dialog->value_of("Address:"), server.url("/page"));
   EXPECT_EQ(dialog->value_of("Protocol:"), "HyperText Transfer Protocol");
   EXPECT_EQ(dialog->value_of("Type:"), "text/html");
