@@ -14,9 +14,13 @@
 
 namespace {
 
+std::string private_home() {
+  return std::filesystem::temp_directory_path() /
+         ("kestrivane-tests-" + std::to_string(::getpid()));
+}
+
 void use_private_home() {
-  const std::string base =
-      std::filesystem::temp_directory_path() / ("kestrivane-tests-" + std::to_string(::getpid()));
+  const std::string base = private_home();
   for (const char* dir : {"data", "config", "cache", "state"}) {
     std::filesystem::create_directories(base + "/" + dir);
   }
@@ -38,5 +42,7 @@ int main(int argc, char** argv) {
   kv::install_program_style();
   kv::test::keep_engine_on_loopback();
   const int result = RUN_ALL_TESTS();
+  std::error_code ignored;
+  std::filesystem::remove_all(private_home(), ignored);
   return result;
 }
