@@ -8,6 +8,7 @@
 //     --navigate-on-enter  load about:blank first and the URL only when Return is
 //                          pressed in a window, so that a navigation can be timed from
 //                          the key press as in a browser's address bar
+//     --first URL0         with --navigate-on-enter: load URL0 first instead of about:blank
 //     --hidden-view        each window also holds a second, hidden view that loads
 //                          nothing (the cost of a spare pane)
 //   Engine settings, to measure them one at a time:
@@ -37,6 +38,7 @@ struct Options {
   int windows = 1;
   bool related = false;
   bool navigate_on_enter = false;
+  std::string first = "about:blank";
   bool hidden_view = false;
   bool no_compositing = false;
   std::optional<WebKitCacheModel> cache_model;
@@ -45,10 +47,11 @@ struct Options {
 };
 
 [[noreturn]] void usage(const char* why) {
-  std::cerr << "bare_view: " << why
-            << "\nusage: bare_view [--windows N] [--related] [--navigate-on-enter] "
-               "[--hidden-view] [--no-compositing] [--cache-model M] [--memory-limit MB] "
-               "[--process-limit N] URL\n";
+  std::cerr
+      << "bare_view: " << why
+      << "\nusage: bare_view [--windows N] [--related] [--navigate-on-enter] "
+         "[--first URL0] [--hidden-view] [--no-compositing] [--cache-model M] [--memory-limit MB] "
+         "[--process-limit N] URL\n";
   std::exit(2);
 }
 
@@ -73,6 +76,8 @@ Options parse(int argc, char** argv) {
       o.related = true;
     } else if (arg == "--navigate-on-enter") {
       o.navigate_on_enter = true;
+    } else if (arg == "--first") {
+      o.first = value();
     } else if (arg == "--hidden-view") {
       o.hidden_view = true;
     } else if (arg == "--no-compositing") {
@@ -139,7 +144,7 @@ class BareWindow : public Gtk::Window {
     box_.show();
     gtk_widget_show(GTK_WIDGET(view_));
     if (o.navigate_on_enter) {
-      webkit_web_view_load_uri(view_, "about:blank");
+      webkit_web_view_load_uri(view_, o.first.c_str());
       signal_key_press_event().connect(
           [this](GdkEventKey* event) {
             if (event->keyval != GDK_KEY_Return && event->keyval != GDK_KEY_KP_Enter) return false;
