@@ -11,6 +11,8 @@
 //     --first URL0         with --navigate-on-enter: load URL0 first instead of about:blank
 //     --hidden-view        each window also holds a second, hidden view that loads
 //                          nothing (the cost of a spare pane)
+//     --no-view            windows without a view, and no engine at all (the floor for a
+//                          window that needs no engine, such as a splash window)
 //   Engine settings, to measure them one at a time:
 //     --no-compositing     hardware-acceleration policy NEVER
 //     --cache-model M      document-viewer, document-browser or web-browser
@@ -40,6 +42,7 @@ struct Options {
   bool navigate_on_enter = false;
   std::string first = "about:blank";
   bool hidden_view = false;
+  bool no_view = false;
   bool no_compositing = false;
   std::optional<WebKitCacheModel> cache_model;
   int memory_limit_mb = 0;
@@ -47,11 +50,11 @@ struct Options {
 };
 
 [[noreturn]] void usage(const char* why) {
-  std::cerr
-      << "bare_view: " << why
-      << "\nusage: bare_view [--windows N] [--related] [--navigate-on-enter] "
-         "[--first URL0] [--hidden-view] [--no-compositing] [--cache-model M] [--memory-limit MB] "
-         "[--process-limit N] URL\n";
+  std::cerr << "bare_view: " << why
+            << "\nusage: bare_view [--windows N] [--related] [--navigate-on-enter] "
+               "[--first URL0] [--hidden-view] [--no-view] [--no-compositing] [--cache-model M] "
+               "[--memory-limit MB] "
+               "[--process-limit N] URL\n";
   std::exit(2);
 }
 
@@ -80,6 +83,8 @@ Options parse(int argc, char** argv) {
       o.first = value();
     } else if (arg == "--hidden-view") {
       o.hidden_view = true;
+    } else if (arg == "--no-view") {
+      o.no_view = true;
     } else if (arg == "--no-compositing") {
       o.no_compositing = true;
     } else if (arg == "--cache-model") {
@@ -129,6 +134,7 @@ class BareWindow : public Gtk::Window {
   BareWindow(const Options& o, WebKitWebContext* context, WebKitWebView* related) : url_(o.url) {
     set_title("bare_view");
     set_default_size(1016, 695);
+    if (o.no_view) return;
     view_ = WEBKIT_WEB_VIEW(related != nullptr ? webkit_web_view_new_with_related_view(related)
                                                : webkit_web_view_new_with_context(context));
     if (o.no_compositing) {
@@ -170,7 +176,7 @@ class BareWindow : public Gtk::Window {
 int main(int argc, char** argv) {
   Gtk::Main kit(argc, argv);
   const Options options = parse(argc, argv);
-  WebKitWebContext* context = make_context(options);
+  WebKitWebContext* context = options.no_view ? nullptr : make_context(options);
 
   std::vector<std::unique_ptr<BareWindow>> windows;
   int open = 0;
@@ -194,6 +200,6 @@ int main(int argc, char** argv) {
       nullptr);
   Gtk::Main::run();
   windows.clear();
-  g_object_unref(context);
+  if (context != nullptr) g_object_unref(context);
   return 0;
 }
