@@ -1,5 +1,6 @@
 #include "platform/webkit_browser.h"
 
+#include <glibmm/main.h>
 #include <gtkmm/widget.h>
 
 #include <cmath>
@@ -29,6 +30,22 @@ bool is_script_address(const Glib::ustring& url) {
     scheme += g_ascii_tolower(c);
   }
   return scheme == kScript;
+}
+
+constexpr gint64 kFocusSettleMicros = 250 * 1000;
+
+bool is_editing_command(std::int32_t cmd) {
+  switch (cmd) {
+    case olecmd::kCut:
+    case olecmd::kCopy:
+    case olecmd::kPaste:
+    case olecmd::kUndo:
+    case olecmd::kSelectAll:
+    case olecmd::kClearSelection:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -138,7 +155,26 @@ bool WebKitBrowser::is_related_to(const WebKitBrowser& opener) const {
 
 void WebKitBrowser::exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,
                             std::optional<ExecArg> out) {
+  // The page learns that it has the keyboard focus a moment after its view took it, and
+  // an editing command that reaches it before then may find no selection to act on
+  // (Copy from the address box moves the focus into the page first). Such a command
+  // waits for that moment.
+  const gint64 wait_us = focused_at_ + kFocusSettleMicros - g_get_monotonic_time();
+  if (is_editing_command(cmd) && wait_us > 0) {
+    Glib::signal_timeout().connect_once(
+        [this, alive = std::weak_ptr<bool>(alive_), cmd, opt, in, out] {
+          if (!alive.expired()) guarded([&] { exec_page_command(view_, cmd, opt, in, out); });
+        },
+        static_cast<unsigned>(wait_us / 1000) + 1);
+    return;
+  }
   exec_page_command(view_, cmd, opt, in, out);
+}
+
+void WebKitBrowser::on_focus(WebKitWebView* view, GParamSpec* /*property*/, gpointer self) {
+  if (gtk_widget_is_focus(GTK_WIDGET(view)) != FALSE) {
+    static_cast<WebKitBrowser*>(self)->focused_at_ = g_get_monotonic_time();
+  }
 }
 
 void WebKitBrowser::connect_events() {
@@ -148,6 +184,7 @@ void WebKitBrowser::connect_events() {
   g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(on_mouse_target), this);
   g_signal_connect(view_, "create", G_CALLBACK(on_create), this);
   g_signal_connect(view_, "destroy", G_CALLBACK(on_destroy), this);
+  g_signal_connect(view_, "notify::is-focus", G_CALLBACK(on_focus), this);
   // "ready-to-show" needs nothing: NewWindow2's handler has shown the new window. A
   // page's window.close() ("close") is ignored: windows close by their own close box.
 }

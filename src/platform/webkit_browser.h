@@ -72,6 +72,7 @@ class WebKitBrowser : public WebBrowser {
                               gpointer self);
   static GtkWidget* on_create(WebKitWebView* view, WebKitNavigationAction* action, gpointer self);
   static void on_destroy(GtkWidget* view, gpointer self);
+  static void on_focus(WebKitWebView* view, GParamSpec* property, gpointer self);
   static void on_title_answer(GObject* view, GAsyncResult* result, gpointer self);
   static gboolean on_title_overdue(gpointer self);
 
@@ -83,10 +84,12 @@ class WebKitBrowser : public WebBrowser {
   void cancel_title_query();
   [[nodiscard]] Glib::ustring current_uri() const;
 
-  WebKitWebView* view_ = nullptr;               // our own reference
-  WebKitWebView* opener_view_ = nullptr;        // compared only, never used
-  bool view_destroyed_ = false;                 // the container destroyed the view already
-  bool over_link_ = false;                      // the last status text named a link
+  WebKitWebView* view_ = nullptr;         // our own reference
+  WebKitWebView* opener_view_ = nullptr;  // compared only, never used
+  bool view_destroyed_ = false;           // the container destroyed the view already
+  gint64 focused_at_ = 0;                 // when the view last took the focus
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for deferred commands
+  bool over_link_ = false;                                      // the last status text named a link
   bool loading_ = false;                        // between a load's start and its end
   std::optional<std::int32_t> early_progress_;  // reported before its load started
   Glib::ustring last_title_;                    // the title TitleChange reported last
