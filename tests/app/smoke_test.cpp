@@ -194,8 +194,9 @@ bool xdotool(const std::vector<std::string>& args) {
 TEST(ProgramSmokeTest, StartsLoadsATypedAddressAndEndsWithFileClose) {
   test::TempDir home;
   test::LocalServer server;
-  server.add_page("/smoke.html", std::string("<!DOCTYPE html><html><head><title>") + kPageTitle +
-                                     "</title></head><body><p>Hello.</p></body></html>");
+  std::string page = "<!DOCTYPE html><html><head><title>";
+  page.append(kPageTitle).append("</title></head><body><p>Hello.</p></body></html>");
+  server.add_page("/smoke.html", page);
   Screen screen;
   RunningProgram program(home, "http://127.0.0.1:" + std::to_string(server.port()));
   ASSERT_TRUE(program.started());

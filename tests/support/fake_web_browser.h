@@ -5,6 +5,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/web_browser.h"
@@ -16,6 +17,8 @@ namespace kv::test {
 class FakeWebBrowser : public WebBrowser {
  public:
   struct Call {
+    explicit Call(std::string name) : member(std::move(name)) {}
+
     std::string member;
     Glib::ustring text;               // Navigate's address, SetDesignMode's value
     std::vector<std::uint8_t> bytes;  // Navigate2's item-id list
