@@ -18,6 +18,7 @@ GtkListStore* List1Items::store() const {
 }
 
 void List1Items::clear() {
+  forget_position();
   if (detached_) {
     // Dropping the detached store frees its rows without a signal per row.
     detached_ = new_store();
@@ -27,6 +28,7 @@ void List1Items::clear() {
 }
 
 void List1Items::add_item(std::string_view text) {
+  forget_position();
   text_.assign(text);
   // Straight from a value, without the variable-argument parsing of each call.
   GValue value = G_VALUE_INIT;
@@ -42,12 +44,23 @@ std::size_t List1Items::count() const {
 }
 
 std::string List1Items::item(std::size_t index) const {
-  GtkTreeModel* model = GTK_TREE_MODEL(store());
+  GtkListStore* list = store();
+  GtkTreeModel* model = GTK_TREE_MODEL(list);
   GtkTreeIter iter;
-  if (index > G_MAXINT ||
-      !gtk_tree_model_iter_nth_child(model, &iter, nullptr, static_cast<gint>(index))) {
+  const bool next_row = walked_store_ == list && index == walked_index_ + 1;
+  if (next_row) {
+    iter = walked_iter_;
+    if (!gtk_tree_model_iter_next(model, &iter)) {
+      forget_position();
+      throw std::out_of_range("List1 has no such item");
+    }
+  } else if (index > G_MAXINT ||
+             !gtk_tree_model_iter_nth_child(model, &iter, nullptr, static_cast<gint>(index))) {
     throw std::out_of_range("List1 has no such item");
   }
+  walked_store_ = list;
+  walked_index_ = index;
+  walked_iter_ = iter;
   GValue value = G_VALUE_INIT;
   gtk_tree_model_get_value(model, &iter, 0, &value);
   const gchar* text = g_value_get_string(&value);
@@ -57,6 +70,7 @@ std::string List1Items::item(std::size_t index) const {
 }
 
 bool List1Items::remove(std::size_t index) {
+  forget_position();
   GtkTreeModel* model = GTK_TREE_MODEL(store());
   GtkTreeIter iter;
   if (index > G_MAXINT ||
@@ -68,6 +82,7 @@ bool List1Items::remove(std::size_t index) {
 }
 
 void List1Items::begin_bulk() {
+  forget_position();
   if (detached_) return;
   detached_ = Glib::RefPtr<Gtk::ListStore>::cast_dynamic(view_.get_model());
   if (!detached_) detached_ = new_store();
@@ -75,6 +90,7 @@ void List1Items::begin_bulk() {
 }
 
 void List1Items::end_bulk() {
+  forget_position();
   if (!detached_) return;
   view_.set_model(detached_);
   detached_.reset();

@@ -29,10 +29,16 @@ class List1Items : public ListItems {
 
  private:
   [[nodiscard]] GtkListStore* store() const;
+  void forget_position() const { walked_store_ = nullptr; }
 
   Gtk::TreeView& view_;
   Glib::RefPtr<Gtk::ListStore> detached_;  // the store while in bulk
   std::string text_;                       // the text being appended, 0-terminated
+  // Where item() last read, so that reading the items in order (as a save does) steps
+  // to the next row instead of searching from the first each time.
+  mutable GtkListStore* walked_store_ = nullptr;
+  mutable std::size_t walked_index_ = 0;
+  mutable GtkTreeIter walked_iter_{};
 };
 
 }  // namespace kv
