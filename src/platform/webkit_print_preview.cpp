@@ -102,16 +102,26 @@ void show_print_preview(WebKitWebView* view) {
   const Glib::ustring title = page_title_or_address(view);
   auto* parent = g_new0(GWeakRef, 1);
   g_weak_ref_init(parent, toplevel_window_of(view));
-  print_to_pdf(view, path, [context, path, title, parent](bool ok) {
+  auto* source = g_new0(GWeakRef, 1);
+  g_weak_ref_init(source, view);
+  print_to_pdf(view, path, [context, path, title, parent, source](bool ok) {
     auto* window_of_page = static_cast<GtkWindow*>(g_weak_ref_get(parent));
     g_weak_ref_clear(parent);
     g_free(parent);
+    // The engine often learns a page's title just after the load; by now it has it.
+    Glib::ustring shown_title = title;
+    if (auto* page = static_cast<WebKitWebView*>(g_weak_ref_get(source))) {
+      guarded([&] { shown_title = page_title_or_address(page); });
+      g_object_unref(page);
+    }
+    g_weak_ref_clear(source);
+    g_free(source);
     guarded([&] {
       if (!ok) {
         preview_files().discard(path);
         return;
       }
-      auto* preview = new PrintPreviewWindow(context, path, title);
+      auto* preview = new PrintPreviewWindow(context, path, shown_title);
       if (window_of_page != nullptr &&
           gtk_widget_in_destruction(GTK_WIDGET(window_of_page)) == FALSE) {
         gtk_window_set_transient_for(GTK_WINDOW(preview->gobj()), window_of_page);
