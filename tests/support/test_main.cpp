@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
   use_private_home();
   // No accessibility bus on the test display; ATK objects still exist without it.
   setenv("NO_AT_BRIDGE", "1", 1);
+  // Software GL of the engine's processes would keep a shader cache in the private home.
+  setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
   ::testing::InitGoogleTest(&argc, argv);
   Gtk::Main kit(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
