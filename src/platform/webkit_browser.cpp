@@ -11,6 +11,7 @@
 #include "platform/guarded.h"
 #include "platform/history_recorder.h"
 #include "platform/internet_settings.h"
+#include "platform/page_focus_wait.h"
 #include "platform/webkit_page_commands.h"
 
 namespace kv {
@@ -32,7 +33,9 @@ bool is_script_address(const Glib::ustring& url) {
   return scheme == kScript;
 }
 
-constexpr gint64 kFocusSettleMicros = 250 * 1000;
+// A command this soon after the view took the focus waits for the page to know of it.
+constexpr gint64 kRecentFocusMicros = 1000 * 1000;
+constexpr std::chrono::milliseconds kFocusWaitLimit{2000};
 
 bool is_editing_command(std::int32_t cmd) {
   switch (cmd) {
@@ -155,17 +158,13 @@ bool WebKitBrowser::is_related_to(const WebKitBrowser& opener) const {
 
 void WebKitBrowser::exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,
                             std::optional<ExecArg> out) {
-  // The page learns that it has the keyboard focus a moment after its view took it, and
-  // an editing command that reaches it before then may find no selection to act on
-  // (Copy from the address box moves the focus into the page first). Such a command
-  // waits for that moment.
-  const gint64 wait_us = focused_at_ + kFocusSettleMicros - g_get_monotonic_time();
-  if (is_editing_command(cmd) && wait_us > 0) {
-    Glib::signal_timeout().connect_once(
-        [this, alive = std::weak_ptr<bool>(alive_), cmd, opt, in, out] {
-          if (!alive.expired()) guarded([&] { exec_page_command(view_, cmd, opt, in, out); });
-        },
-        static_cast<unsigned>(wait_us / 1000) + 1);
+  // Copy from the address box moves the focus into the page just before it: the page
+  // must know that it has the focus before an editing command reaches it.
+  if (is_editing_command(cmd) && g_get_monotonic_time() - focused_at_ < kRecentFocusMicros) {
+    WebKitWebView* view = view_;
+    run_when_page_has_focus(
+        view_, alive_, [view, cmd, opt, in, out] { exec_page_command(view, cmd, opt, in, out); },
+        kFocusWaitLimit);
     return;
   }
   exec_page_command(view_, cmd, opt, in, out);
