@@ -14,9 +14,9 @@
 
 #include "browser/form1.h"
 #include "browser/navigation.h"
-#include "platform/gtk_desktop_services.h"
-#include "platform/program_style.h"
-#include "platform/web_browser.h"
+#include "desktop/gtk_desktop_services.h"
+#include "desktop/program_style.h"
+#include "engine/web_browser.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 # Fails when a source folder includes a header of a layer above it.
-set(layers platform browser page favorites theme about app)
+set(layers desktop shell engine browser page favorites theme about app)
 set(failed FALSE)
 list(LENGTH layers count)
 math(EXPR last "${count} - 1")

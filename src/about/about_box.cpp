@@ -4,11 +4,11 @@
 
 #include "about/about_texts.h"
 #include "about/dialog_layout.h"
-#include "platform/control_name.h"
-#include "platform/mnemonic.h"
-#include "platform/product_art.h"
-#include "platform/widget_style.h"
-#include "platform/win_units.h"
+#include "desktop/control_name.h"
+#include "desktop/mnemonic.h"
+#include "desktop/product_art.h"
+#include "desktop/widget_style.h"
+#include "desktop/win_units.h"
 
 namespace kv {
 namespace {

@@ -8,8 +8,8 @@
 #include "about/testers_list.h"
 #include "browser/form1.h"
 #include "browser/program_host.h"
-#include "platform/guarded.h"
-#include "platform/program_launcher.h"
+#include "desktop/guarded.h"
+#include "desktop/program_launcher.h"
 
 namespace kv {
 

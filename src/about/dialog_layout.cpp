@@ -4,8 +4,8 @@
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/label.h>
 
-#include "platform/win_units.h"
-#include "platform/wrapped_label.h"
+#include "desktop/win_units.h"
+#include "desktop/wrapped_label.h"
 
 namespace kv {
 

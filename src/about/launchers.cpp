@@ -4,9 +4,9 @@
 
 #include "about/about_texts.h"
 #include "browser/form1.h"
-#include "platform/desktop_services.h"
-#include "platform/guarded.h"
-#include "platform/program_launcher.h"
+#include "desktop/desktop_services.h"
+#include "desktop/guarded.h"
+#include "desktop/program_launcher.h"
 
 namespace kv {
 namespace {

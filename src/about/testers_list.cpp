@@ -2,9 +2,9 @@
 
 #include "about/about_texts.h"
 #include "about/dialog_layout.h"
-#include "platform/control_name.h"
-#include "platform/mnemonic.h"
-#include "platform/widget_style.h"
+#include "desktop/control_name.h"
+#include "desktop/mnemonic.h"
+#include "desktop/widget_style.h"
 
 namespace kv {
 

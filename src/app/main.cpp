@@ -7,11 +7,11 @@
 
 #include "app/program.h"
 #include "app/splash.h"
-#include "platform/app_folder.h"
-#include "platform/gtk_desktop_services.h"
-#include "platform/product_art.h"
-#include "platform/program_style.h"
-#include "platform/webkit_browser.h"
+#include "desktop/app_folder.h"
+#include "desktop/gtk_desktop_services.h"
+#include "desktop/product_art.h"
+#include "desktop/program_style.h"
+#include "engine/webkit_browser.h"
 
 int main(int argc, char** argv) {
   Gtk::Main kit(argc, argv);

@@ -9,8 +9,8 @@
 
 #include "about/about_windows.h"
 #include "browser/program_host.h"
+#include "desktop/program_launcher.h"
 #include "favorites/favorites_host.h"
-#include "platform/program_launcher.h"
 
 namespace kv {
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "app/version.h"
-#include "platform/control_name.h"
-#include "platform/product_art.h"
-#include "platform/widget_style.h"
-#include "platform/win_units.h"
+#include "desktop/control_name.h"
+#include "desktop/product_art.h"
+#include "desktop/widget_style.h"
+#include "desktop/win_units.h"
 
 namespace kv {
 namespace {

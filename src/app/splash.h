@@ -9,8 +9,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/timer.h"
-#include "platform/wrapped_label.h"
+#include "desktop/timer.h"
+#include "desktop/wrapped_label.h"
 
 namespace kv {
 

@@ -1,8 +1,8 @@
 #include "browser/clock.h"
 
 #include "browser/form1.h"
-#include "platform/desktop_services.h"
-#include "platform/guarded.h"
+#include "desktop/desktop_services.h"
+#include "desktop/guarded.h"
 
 namespace kv {
 

@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "platform/control_name.h"
-#include "platform/widget_style.h"
-#include "platform/win_units.h"
+#include "desktop/control_name.h"
+#include "desktop/widget_style.h"
+#include "desktop/win_units.h"
 
 namespace kv {
 

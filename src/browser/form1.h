@@ -17,8 +17,8 @@
 #include <array>
 #include <memory>
 
-#include "platform/timer.h"
-#include "platform/web_browser.h"
+#include "desktop/timer.h"
+#include "engine/web_browser.h"
 
 namespace kv {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "browser/form1.h"
-#include "platform/control_name.h"
-#include "platform/mnemonic.h"
+#include "desktop/control_name.h"
+#include "desktop/mnemonic.h"
 
 namespace kv {
 namespace {

@@ -5,7 +5,7 @@
 #include "browser/addresses.h"
 #include "browser/form1.h"
 #include "browser/work_offline.h"
-#include "platform/guarded.h"
+#include "desktop/guarded.h"
 
 namespace kv {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "browser/form1.h"
-#include "platform/guarded.h"
+#include "desktop/guarded.h"
 
 namespace kv {
 

@@ -5,7 +5,7 @@
 
 #include "browser/form1.h"
 #include "browser/program_host.h"
-#include "platform/guarded.h"
+#include "desktop/guarded.h"
 
 namespace kv {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "browser/addresses.h"
 #include "browser/form1.h"
-#include "platform/guarded.h"
-#include "platform/widget_style.h"
+#include "desktop/guarded.h"
+#include "desktop/widget_style.h"
 
 namespace kv {
 

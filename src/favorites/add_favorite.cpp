@@ -1,11 +1,11 @@
 #include "favorites/add_favorite.h"
 
 #include "browser/form1.h"
+#include "desktop/desktop_services.h"
+#include "desktop/guarded.h"
 #include "favorites/fav_window.h"
 #include "favorites/favorites_host.h"
 #include "favorites/frm_fav.h"
-#include "platform/desktop_services.h"
-#include "platform/guarded.h"
 
 namespace kv {
 

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "browser/form1.h"
+#include "desktop/guarded.h"
 #include "favorites/favorites_host.h"
 #include "favorites/frm_fav.h"
 #include "favorites/module1.h"
-#include "platform/guarded.h"
 
 namespace kv {
 namespace {

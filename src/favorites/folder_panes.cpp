@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "browser/form1.h"
+#include "desktop/guarded.h"
 #include "favorites/module2.h"
-#include "platform/guarded.h"
-#include "platform/shell_folders.h"
+#include "shell/shell_folders.h"
 
 namespace kv {
 

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/control_name.h"
-#include "platform/mnemonic.h"
-#include "platform/widget_style.h"
-#include "platform/win_units.h"
+#include "desktop/control_name.h"
+#include "desktop/mnemonic.h"
+#include "desktop/widget_style.h"
+#include "desktop/win_units.h"
 
 namespace kv {
 namespace {

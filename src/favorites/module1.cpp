@@ -1,6 +1,6 @@
 #include "favorites/module1.h"
 
-#include "platform/desktop_services.h"
+#include "desktop/desktop_services.h"
 
 namespace kv::Module1 {
 

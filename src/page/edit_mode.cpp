@@ -1,7 +1,7 @@
 #include "page/edit_mode.h"
 
 #include "browser/form1.h"
-#include "platform/guarded.h"
+#include "desktop/guarded.h"
 
 namespace kv {
 

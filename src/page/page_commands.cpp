@@ -3,9 +3,9 @@
 #include <functional>
 
 #include "browser/form1.h"
+#include "desktop/desktop_services.h"
+#include "desktop/guarded.h"
 #include "page/address_box_edit.h"
-#include "platform/desktop_services.h"
-#include "platform/guarded.h"
 
 namespace kv {
 namespace {

@@ -3,9 +3,9 @@
 #include <array>
 
 #include "browser/form1.h"
-#include "platform/desktop_services.h"
-#include "platform/guarded.h"
-#include "platform/widget_style.h"
+#include "desktop/desktop_services.h"
+#include "desktop/guarded.h"
+#include "desktop/widget_style.h"
 
 namespace kv {
 namespace {

@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "app/options/internet_options_window.h"
-#include "platform/internet_settings.h"
-#include "platform/user_paths.h"
+#include "desktop/internet_settings.h"
+#include "desktop/user_paths.h"
 
 namespace kv {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "app/program.h"
 #include "browser/form1.h"
-#include "platform/webkit_browser.h"
+#include "engine/webkit_browser.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
 #include "support/scripted_desktop_services.h"

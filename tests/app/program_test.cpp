@@ -4,7 +4,7 @@
 
 #include "browser/addresses.h"
 #include "browser/form1.h"
-#include "platform/widget_style.h"
+#include "desktop/widget_style.h"
 #include "support/program_with_fakes.h"
 #include "support/run_until.h"
 #include "support/widget_events.h"

@@ -7,9 +7,9 @@
 #include <map>
 #include <string>
 
-#include "platform/control_name.h"
-#include "platform/mnemonic.h"
-#include "platform/widget_style.h"
+#include "desktop/control_name.h"
+#include "desktop/mnemonic.h"
+#include "desktop/widget_style.h"
 #include "support/fake_form.h"
 #include "support/run_until.h"
 #include "support/widget_events.h"

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "browser/form1.h"
+#include "desktop/control_name.h"
+#include "desktop/widget_style.h"
 #include "fake_favorites_host.h"
-#include "platform/control_name.h"
-#include "platform/widget_style.h"
 #include "support/file_bytes.h"
 #include "support/run_until.h"
 #include "support/widget_events.h"

@@ -3,9 +3,9 @@
 #include <gtkmm/clipboard.h>
 
 #include "browser/form1.h"
+#include "engine/webkit_browser.h"
 #include "page/page_commands.h"
 #include "page/text_size.h"
-#include "platform/webkit_browser.h"
 #include "support/engine_window.h"
 #include "support/run_until.h"
 #include "support/scripted_desktop_services.h"

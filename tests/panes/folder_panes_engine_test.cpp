@@ -7,11 +7,11 @@
 #include <filesystem>
 
 #include "browser/form1.h"
+#include "engine/folder_scheme.h"
+#include "engine/webkit_browser.h"
 #include "favorites/folder_panes.h"
-#include "platform/folder_scheme.h"
-#include "platform/history_store.h"
-#include "platform/shell_folders.h"
-#include "platform/webkit_browser.h"
+#include "shell/history_store.h"
+#include "shell/shell_folders.h"
 #include "support/engine_window.h"
 #include "support/file_bytes.h"
 #include "support/run_until.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <set>
 
-#include "platform/shell_folders.h"
+#include "shell/shell_folders.h"
 #include "support/fake_form.h"
 
 namespace kv {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/shell_folders.h"
+#include "shell/shell_folders.h"
 
 namespace kv {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/webkit_browser.h"
+#include "engine/webkit_browser.h"
 
 namespace kv::test {
 

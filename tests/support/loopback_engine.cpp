@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/webkit_browser.h"
+#include "engine/webkit_browser.h"
 #include "support/local_server.h"
 
 namespace kv::test {
@@ -15,7 +15,8 @@ void keep_engine_on_loopback() {
   const std::string proxy = "http://127.0.0.1:" + std::to_string(sink->port());
   const char* const direct[] = {"127.0.0.1", "localhost", "::1", nullptr};
   WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(proxy.c_str(), direct);
-  WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(shared_web_context());
+  WebKitWebsiteDataManager* data =
+      webkit_web_context_get_website_data_manager(shared_web_context());
   webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
                                                          settings);
   webkit_network_proxy_settings_free(settings);

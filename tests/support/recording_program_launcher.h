@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/program_launcher.h"
+#include "desktop/program_launcher.h"
 
 namespace kv::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop_services.h"
+#include "desktop/desktop_services.h"
 
 namespace kv::test {
 

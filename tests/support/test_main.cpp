@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/program_style.h"
+#include "desktop/program_style.h"
 #include "support/loopback_engine.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 
-#include "platform/control_name.h"
-#include "platform/widget_style.h"
+#include "desktop/control_name.h"
+#include "desktop/widget_style.h"
 #include "support/fake_form.h"
 #include "support/scripted_desktop_services.h"
 #include "support/widget_events.h"

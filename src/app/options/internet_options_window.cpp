@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <tuple>
 
-#include "platform/control_name.h"
-#include "platform/internet_settings.h"
-#include "platform/user_paths.h"
+#include "desktop/control_name.h"
+#include "desktop/internet_settings.h"
+#include "desktop/user_paths.h"
 
 namespace kv {
 

@@ -2,7 +2,7 @@
 #include <gtkmm/main.h>
 
 #include "app/options/internet_options_window.h"
-#include "platform/product_art.h"
+#include "desktop/product_art.h"
 
 int main(int argc, char** argv) {
   Gtk::Main kit(argc, argv);

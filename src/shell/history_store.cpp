@@ -1,0 +1,203 @@
+#include "shell/history_store.h"
+
+#include <glib.h>
+#include <sqlite3.h>
+
+#include <unordered_set>
+
+#include "desktop/user_paths.h"
+
+namespace kv {
+namespace {
+
+constexpr std::int64_t kSecondsPerDay = 24 * 60 * 60;
+// Purging is one cheap statement, but a page load need not pay for it every time.
+constexpr auto kPurgeInterval = std::chrono::hours(1);
+
+constexpr const char* kSchema =
+    "CREATE TABLE IF NOT EXISTS visits("
+    " id INTEGER PRIMARY KEY,"
+    " address TEXT NOT NULL,"
+    " title TEXT NOT NULL,"
+    " visited INTEGER NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS visits_by_time ON visits(visited);";
+
+std::int64_t seconds(HistoryStore::Clock::time_point when) {
+  return std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
+}
+
+std::int64_t cutoff(HistoryStore::Clock::time_point now) {
+  return seconds(now) - kHistoryDays * kSecondsPerDay;
+}
+
+std::string column_text(sqlite3_stmt* statement, int column) {
+  const auto* text = sqlite3_column_text(statement, column);
+  return text != nullptr ? reinterpret_cast<const char*>(text) : "";
+}
+
+}  // namespace
+
+HistoryStore::HistoryStore(std::string path) : path_(std::move(path)) {}
+
+HistoryStore::~HistoryStore() {
+  close();
+}
+
+bool HistoryStore::open() {
+  if (db_ != nullptr) return true;
+  if (sqlite3_open_v2(path_.c_str(), &db_,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
+    close();
+    return false;
+  }
+  sqlite3_busy_timeout(db_, 0);
+  // WAL lets the history pane read while a page is being recorded, and commits without
+  // waiting for the disk.
+  if (!run("PRAGMA journal_mode=WAL") || !run("PRAGMA synchronous=NORMAL") || !run(kSchema) ||
+      sqlite3_prepare_v3(db_, "INSERT INTO visits(address, title, visited) VALUES(?, ?, ?)", -1,
+                         SQLITE_PREPARE_PERSISTENT, &insert_, nullptr) != SQLITE_OK ||
+      sqlite3_prepare_v3(db_, "DELETE FROM visits WHERE visited < ?", -1, SQLITE_PREPARE_PERSISTENT,
+                         &purge_, nullptr) != SQLITE_OK ||
+      sqlite3_prepare_v3(db_, "UPDATE visits SET title = ? WHERE id = ?", -1,
+                         SQLITE_PREPARE_PERSISTENT, &retitle_, nullptr) != SQLITE_OK) {
+    close();
+    return false;
+  }
+  return true;
+}
+
+void HistoryStore::close() {
+  sqlite3_finalize(insert_);
+  sqlite3_finalize(purge_);
+  sqlite3_finalize(retitle_);
+  insert_ = nullptr;
+  purge_ = nullptr;
+  retitle_ = nullptr;
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+bool HistoryStore::run(const char* sql) {
+  return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+std::int64_t HistoryStore::record(const std::string& address, const std::string& title,
+                                  Clock::time_point when) {
+  if (!open()) return 0;
+  const auto now = std::chrono::steady_clock::now();
+  if (last_purge_ == std::chrono::steady_clock::time_point{} ||
+      now - last_purge_ > kPurgeInterval) {
+    if (purge(Clock::now())) last_purge_ = now;
+    if (db_ == nullptr) return 0;
+  }
+  sqlite3_bind_text(insert_, 1, address.data(), static_cast<int>(address.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_text(insert_, 2, title.data(), static_cast<int>(title.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_int64(insert_, 3, seconds(when));
+  const int result = sqlite3_step(insert_);
+  sqlite3_reset(insert_);
+  sqlite3_clear_bindings(insert_);
+  if (result == SQLITE_DONE) return sqlite3_last_insert_rowid(db_);
+  skip_after(result);
+  return 0;
+}
+
+bool HistoryStore::set_title(std::int64_t visit, const std::string& title) {
+  if (!open()) return false;
+  sqlite3_bind_text(retitle_, 1, title.data(), static_cast<int>(title.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_int64(retitle_, 2, visit);
+  const int result = sqlite3_step(retitle_);
+  sqlite3_reset(retitle_);
+  sqlite3_clear_bindings(retitle_);
+  if (result == SQLITE_DONE) return true;
+  skip_after(result);
+  return false;
+}
+
+void HistoryStore::skip_after(int result) {
+  // Locked: the next statement tries again. Anything worse: reopen on the next one.
+  if ((result & 0xFF) != SQLITE_BUSY && (result & 0xFF) != SQLITE_LOCKED) close();
+}
+
+bool HistoryStore::purge(Clock::time_point now) {
+  if (!open()) return false;
+  sqlite3_bind_int64(purge_, 1, cutoff(now));
+  const int result = sqlite3_step(purge_);
+  sqlite3_reset(purge_);
+  if (result == SQLITE_DONE) return true;
+  skip_after(result);
+  return false;
+}
+
+bool HistoryStore::clear() {
+  if (!open()) return false;
+  return run("DELETE FROM visits");
+}
+
+HistoryReading read_history(const std::string& path, HistoryStore::Clock::time_point now,
+                            std::size_t max_visits) {
+  HistoryReading reading;
+  if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) {
+    reading.available = true;  // nothing recorded yet
+    return reading;
+  }
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+      SQLITE_OK) {
+    sqlite3_close_v2(db);
+    return reading;
+  }
+  sqlite3_busy_timeout(db, 0);
+  sqlite3_stmt* query = nullptr;
+  const int prepared =
+      sqlite3_prepare_v2(db,
+                         "SELECT address, title, visited FROM visits WHERE visited >= ?"
+                         " ORDER BY visited DESC, id DESC LIMIT ?",
+                         -1, &query, nullptr);
+  if (prepared != SQLITE_OK) {
+    // A database without our table is one nothing was recorded in yet.
+    reading.available = prepared == SQLITE_ERROR && sqlite3_errmsg(db) != nullptr &&
+                        g_str_has_prefix(sqlite3_errmsg(db), "no such table");
+    sqlite3_close_v2(db);
+    return reading;
+  }
+  sqlite3_bind_int64(query, 1, cutoff(now));
+  sqlite3_bind_int64(query, 2, static_cast<sqlite3_int64>(max_visits) + 1);
+
+  std::unordered_set<std::string> seen_today;
+  std::size_t rows = 0;
+  int result = SQLITE_ROW;
+  while ((result = sqlite3_step(query)) == SQLITE_ROW) {
+    if (++rows > max_visits) {
+      reading.truncated = true;
+      break;
+    }
+    HistoryEntry entry{column_text(query, 0), column_text(query, 1),
+                       sqlite3_column_int64(query, 2)};
+    GDateTime* local = g_date_time_new_from_unix_local(entry.visited);
+    if (local == nullptr) continue;  // out of the calendar's range
+    int year = 0, month = 0, day = 0;
+    g_date_time_get_ymd(local, &year, &month, &day);
+    g_date_time_unref(local);
+    if (reading.days.empty() || reading.days.back().year != year ||
+        reading.days.back().month != month || reading.days.back().day != day) {
+      reading.days.push_back(HistoryDay{year, month, day, {}});
+      seen_today.clear();
+    }
+    if (seen_today.insert(entry.address).second) {
+      reading.days.back().entries.push_back(std::move(entry));
+    }
+  }
+  reading.available = result == SQLITE_ROW || result == SQLITE_DONE;
+  if (!reading.available) reading.days.clear();
+  sqlite3_finalize(query);
+  sqlite3_close_v2(db);
+  return reading;
+}
+
+HistoryStore& browsing_history() {
+  static HistoryStore store(history_database_path());
+  return store;
+}
+
+}  // namespace kv
