@@ -13,6 +13,7 @@
 #include "browser/startup.h"
 #include "browser/window_commands.h"
 #include "desktop/guarded.h"
+#include "desktop/user_paths.h"
 #include "engine/web_browser.h"
 #include "favorites/add_favorite.h"
 #include "favorites/fav_window.h"
@@ -31,6 +32,7 @@ Program::Program(DesktopServices& services, WebBrowserFactory& browsers, std::st
     : services_(services),
       browsers_(browsers),
       app_folder_(std::move(app_folder)),
+      favorites_file_(favorites_file_path(app_folder_)),
       quit_(std::move(quit)) {}
 
 Program::~Program() {

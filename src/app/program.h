@@ -21,7 +21,8 @@ class WebBrowserFactory;
 // attached, and ends the program.
 class Program : public ProgramHost, public FavoritesHost, public sigc::trackable {
  public:
-  // `quit` leaves the main loop; `app_folder` is where the program keeps fav.Dat.
+  // `quit` leaves the main loop; `app_folder` holds the program file, and fav.Dat while
+  // the user can write there.
   Program(DesktopServices& services, WebBrowserFactory& browsers, std::string app_folder,
           std::function<void()> quit);
   Program(const Program&) = delete;
@@ -40,7 +41,7 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   frmFav* favorites_window() override { return fav_.get(); }
   frmFav& create_favorites_window() override;
   void unload_favorites_window() override;
-  [[nodiscard]] std::string favorites_file() const override { return app_folder_ + "/fav.Dat"; }
+  [[nodiscard]] std::string favorites_file() const override { return favorites_file_; }
 
   [[nodiscard]] std::size_t main_window_count() const { return windows_.size(); }
   [[nodiscard]] Form1& main_window(std::size_t index) { return *windows_.at(index); }
@@ -60,6 +61,7 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   DesktopServices& services_;
   WebBrowserFactory& browsers_;
   std::string app_folder_;
+  std::string favorites_file_;
   std::function<void()> quit_;
   std::vector<std::unique_ptr<Form1>> windows_;
   Form1* first_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include "desktop/app_folder.h"
+
 namespace kv {
 namespace {
 
@@ -24,6 +26,10 @@ std::string internet_settings_path() {
 }
 std::string history_database_path() {
   return user_data_dir() + "/history.sqlite";
+}
+std::string favorites_file_path(const std::string& app_folder) {
+  // The user's folder is only made when the favourites go there.
+  return favorites_file_for(app_folder, std::string(g_get_user_data_dir()) + "/kestrivane");
 }
 
 }  // namespace kv

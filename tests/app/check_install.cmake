@@ -11,7 +11,10 @@ set(expected
     bin/kestrivane
     bin/kestrivane-internet-options
     share/applications/kestrivane.desktop
-    share/icons/hicolor/scalable/apps/kestrivane.svg)
+    share/icons/hicolor/scalable/apps/kestrivane.svg
+    share/man/man1/kestrivane.1.gz
+    share/man/man1/kestrivane-internet-options.1.gz
+    share/metainfo/example.palvenna.Kestrivane.metainfo.xml)
 foreach(size 16 24 32 48 64 128)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/kestrivane.png)
 endforeach()
