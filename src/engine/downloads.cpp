@@ -77,6 +77,7 @@ class Download : public std::enable_shared_from_this<Download> {
   explicit Download(WebKitDownload* download)
       : download_(WEBKIT_DOWNLOAD(g_object_ref(download))), source_(source_of(download)) {}
   ~Download() {
+    if (progress_timer_ != 0) g_source_remove(progress_timer_);
     g_signal_handlers_disconnect_by_data(download_, this);
     g_object_unref(download_);
   }
@@ -124,6 +125,13 @@ class Download : public std::enable_shared_from_this<Download> {
 
   static void on_received(WebKitDownload* /*download*/, guint64 /*length*/, gpointer self) {
     static_cast<Download*>(self)->show_progress(false);
+  }
+
+  static gboolean on_progress_due(gpointer self) {
+    auto* me = static_cast<Download*>(self);
+    me->progress_timer_ = 0;
+    me->show_progress(true);
+    return G_SOURCE_REMOVE;
   }
 
   static void on_failed(WebKitDownload* /*download*/, GError* error, gpointer self) {
@@ -188,7 +196,14 @@ class Download : public std::enable_shared_from_this<Download> {
   void show_progress(bool now) {
     if (!window_ || ended_) return;
     const gint64 time = g_get_monotonic_time();
-    if (!now && time - shown_at_ < kProgressEveryMicros) return;
+    if (!now && time - shown_at_ < kProgressEveryMicros) {
+      // The last report before a pause must still be shown.
+      if (progress_timer_ == 0) {
+        progress_timer_ =
+            g_timeout_add(kProgressEveryMicros / 1000, &Download::on_progress_due, this);
+      }
+      return;
+    }
     shown_at_ = time;
     WebKitURIResponse* response = webkit_download_get_response(download_);
     const guint64 total =
@@ -245,6 +260,7 @@ class Download : public std::enable_shared_from_this<Download> {
   std::optional<std::string> failure_;
   std::unique_ptr<DownloadWindow> window_;
   gint64 shown_at_ = 0;
+  guint progress_timer_ = 0;
   bool asking_ = false;
   bool cancelled_ = false;
   bool ended_ = false;
