@@ -8,6 +8,7 @@
 
 #include "desktop/guarded.h"
 #include "desktop/user_paths.h"
+#include "engine/cookie_database.h"
 
 namespace kv {
 namespace {
@@ -68,8 +69,10 @@ WebKitWebContext* new_profile_context() {
       "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr);
   // SQLite lets two copies of the program share the file: each writes only the cookies
   // that changed, under the database's own locks.
+  const std::string cookies = cookie_database_path();
+  prepare_cookie_database(cookies);
   webkit_cookie_manager_set_persistent_storage(
-      webkit_website_data_manager_get_cookie_manager(manager), cookie_database_path().c_str(),
+      webkit_website_data_manager_get_cookie_manager(manager), cookies.c_str(),
       WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
   WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(manager);
   g_object_unref(manager);
