@@ -38,12 +38,13 @@ DownloadWindow::DownloadWindow(const std::string& file_name, const std::string& 
         std::tuple{&lblBytes, "lblBytes"}, std::tuple{&lblStatus, "lblStatus"}}) {
     set_control_name(*label, name);
     label->set_xalign(0.0F);
-    label->set_selectable(true);
     label->set_line_wrap(true);
     label->set_max_width_chars(60);
   }
   lblFile.set_markup("<b>" + Glib::Markup::escape_text(file_name) + "</b>");
   lblSource.set_text("From " + source_host);
+  // The saved file's path can be copied from here.
+  lblStatus.set_selectable(true);
   set_control_name(barProgress, "barProgress");
   barProgress.set_pulse_step(0.1);
 
@@ -97,6 +98,7 @@ void DownloadWindow::show_done(const std::string& path, guint64 size) {
   cmdOpenFolder.show();
   show_ended();
   cmdOpen.grab_focus();
+  lblStatus.select_region(0, 0);
 }
 
 void DownloadWindow::show_failed(const std::string& reason) {
