@@ -76,7 +76,7 @@ class DownloadsTest : public ::testing::Test {
         },
         [this](const std::string& uri) {
           opened.push_back(uri);
-          return true;
+          return open_works;
         });
     pages.add_page("/files.html",
                    "<html><head><title>Files</title></head><body>"
@@ -114,6 +114,7 @@ class DownloadsTest : public ::testing::Test {
   std::deque<std::string> answers;
   std::vector<SaveQuestion> questions;
   std::vector<std::string> opened;
+  bool open_works = true;
 };
 
 TEST_F(DownloadsTest, FiftyMegabytesArriveWholeUnderTheChosenNameOnlyWhenComplete) {
@@ -164,8 +165,13 @@ TEST_F(DownloadsTest, WithoutALengthTheBytesReceivedAreShownAlone) {
       << shown->lblBytes.get_text();
   files.release();
   ASSERT_TRUE(run_until([&] { return ended(*shown); }, kLongWait));
-  EXPECT_TRUE(shown->cmdOpen.get_visible());
   EXPECT_TRUE(test::read_file(folder.file("report.zip")) == test::download_bytes(0, 3 * kMiB));
+
+  // A file type that no program opens.
+  open_works = false;
+  shown->cmdOpen.clicked();
+  EXPECT_EQ(shown->lblStatus.get_text().raw(),
+            "No program could open " + folder.file("report.zip") + ".");
 }
 
 TEST_F(DownloadsTest, ACutOffDownloadSaysWhyAndLeavesTheFileItWouldReplace) {
