@@ -1,7 +1,6 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <fstream>
 
@@ -11,6 +10,7 @@
 #include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
+#include "support/sqlite_value.h"
 
 namespace kv {
 namespace {
@@ -105,20 +105,9 @@ TEST_F(InternetOptionsTest, AHistoryThatCannotBeDeletedIsReported) {
 }
 
 int cookie_rows() {
-  sqlite3* db = nullptr;
-  int rows = -1;
-  if (sqlite3_open_v2(cookie_database_path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-      SQLITE_OK) {
-    sqlite3_stmt* count = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM moz_cookies", -1, &count, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(count) == SQLITE_ROW) {
-      rows = sqlite3_column_int(count, 0);
-    }
-    sqlite3_finalize(count);
-  }
-  sqlite3_close(db);
-  return rows;
+  const std::string rows =
+      test::sqlite_value(cookie_database_path(), "SELECT count(*) FROM moz_cookies");
+  return rows.empty() ? -1 : std::stoi(rows);
 }
 
 TEST_F(InternetOptionsTest, DeletingWebsiteDataEmptiesTheStoresAndTheBrowserThatRuns) {
