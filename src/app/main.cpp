@@ -11,6 +11,7 @@
 #include "desktop/gtk_desktop_services.h"
 #include "desktop/product_art.h"
 #include "desktop/program_style.h"
+#include "engine/downloads.h"
 #include "engine/webkit_browser.h"
 
 int main(int argc, char** argv) {
@@ -41,5 +42,7 @@ int main(int argc, char** argv) {
   splash->show();
   splash->present();
   Gtk::Main::run();
+  // The engine's processes end with the program: no partial file may stay behind.
+  kv::cancel_all_downloads();
   return 0;
 }

@@ -1,10 +1,15 @@
 #include "engine/web_engine.h"
 
+#include "engine/downloads.h"
+#include "engine/web_profile.h"
+
 namespace kv {
 
 WebKitWebContext* shared_web_context() {
   static WebKitWebContext* const context = [] {
-    WebKitWebContext* made = webkit_web_context_new();
+    WebKitWebContext* made = new_profile_context();
+    follow_website_data_deletion(made);
+    watch_downloads(made);
     // Pages are documents, not applications: keep the cache model of a browser.
     webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_WEB_BROWSER);
     return made;

@@ -7,6 +7,10 @@
 #include "app/options/internet_options_window.h"
 #include "desktop/internet_settings.h"
 #include "desktop/user_paths.h"
+#include "support/engine_window.h"
+#include "support/local_server.h"
+#include "support/run_until.h"
+#include "support/sqlite_value.h"
 
 namespace kv {
 namespace {
@@ -98,6 +102,42 @@ TEST_F(InternetOptionsTest, AHistoryThatCannotBeDeletedIsReported) {
   EXPECT_EQ(window.lblMessage.get_text(), "The browsing history could not be cleared.");
   g_remove((database + "/inside").c_str());
   g_rmdir(database.c_str());
+}
+
+int cookie_rows() {
+  const std::string rows =
+      test::sqlite_value(cookie_database_path(), "SELECT count(*) FROM moz_cookies");
+  return rows.empty() ? -1 : std::stoi(rows);
+}
+
+TEST_F(InternetOptionsTest, DeletingWebsiteDataEmptiesTheStoresAndTheBrowserThatRuns) {
+  test::LocalServer server;
+  server.add_page("/set",
+                  "<script>localStorage.setItem('k', 'kept'); document.title = 'set';</script>");
+  server.add_header("/set", "Set-Cookie", "login=1; Max-Age=86400");
+  server.add_page("/show",
+                  "<script>document.title = 'cookies[' + document.cookie + '] storage[' + "
+                  "localStorage.getItem('k') + ']';</script>");
+  test::EngineWindow browser;
+  ASSERT_TRUE(browser.load_uri(server.url("/set")));
+  ASSERT_TRUE(browser.wait_for_title("set"));
+  ASSERT_EQ(browser.eval("document.cookie"), "login=1");
+  ASSERT_EQ(cookie_rows(), 1);
+
+  InternetOptionsWindow window;
+  window.cmdDeleteWebsiteData.clicked();
+  EXPECT_FALSE(window.cmdDeleteWebsiteData.get_sensitive()) << "once at a time";
+  ASSERT_TRUE(test::run_until([&] {
+    return window.lblMessage.get_text().raw() == "Cookies and website data have been deleted.";
+  }));
+  EXPECT_TRUE(window.cmdDeleteWebsiteData.get_sensitive());
+  EXPECT_EQ(cookie_rows(), 0);
+
+  // The browser that was running forgets its own too, without a restart.
+  EXPECT_TRUE(test::run_until([&] { return browser.eval("document.cookie").empty(); }));
+  ASSERT_TRUE(browser.load_uri(server.url("/show")));
+  EXPECT_TRUE(browser.wait_for_title("cookies[] storage[null]"))
+      << webkit_web_view_get_title(browser.view());
 }
 
 }  // namespace

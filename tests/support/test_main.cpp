@@ -21,9 +21,11 @@ std::string private_home() {
 
 void use_private_home() {
   const std::string base = private_home();
-  for (const char* dir : {"data", "config", "cache", "state"}) {
+  for (const char* dir : {"home", "data", "config", "cache", "state"}) {
     std::filesystem::create_directories(base + "/" + dir);
   }
+  // Folders the desktop keeps in the home folder (downloads, desktop) stay private too.
+  setenv("HOME", (base + "/home").c_str(), 1);
   setenv("XDG_DATA_HOME", (base + "/data").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
   setenv("XDG_CACHE_HOME", (base + "/cache").c_str(), 1);

@@ -8,6 +8,7 @@
 #include "desktop/control_name.h"
 #include "desktop/internet_settings.h"
 #include "desktop/user_paths.h"
+#include "engine/web_profile.h"
 
 namespace kv {
 
@@ -71,6 +72,21 @@ InternetOptionsWindow::InternetOptionsWindow() {
   history_box_.pack_start(cmdClearHistory, Gtk::PACK_SHRINK);
   history_frame_.add(history_box_);
 
+  website_data_frame_.set_label("Cookies and website data");
+  website_data_text_.set_text(
+      "Web sites keep logins, settings and stored pages here between visits. Deleting "
+      "them signs you out everywhere, also in the browser windows that are open.");
+  website_data_text_.set_xalign(0.0F);
+  website_data_text_.set_line_wrap(true);
+  set_control_name(cmdDeleteWebsiteData, "cmdDeleteWebsiteData");
+  cmdDeleteWebsiteData.set_label("_Delete Cookies and Website Data");
+  cmdDeleteWebsiteData.set_use_underline(true);
+  cmdDeleteWebsiteData.set_halign(Gtk::ALIGN_START);
+  website_data_box_.set_border_width(8);
+  website_data_box_.pack_start(website_data_text_, Gtk::PACK_SHRINK);
+  website_data_box_.pack_start(cmdDeleteWebsiteData, Gtk::PACK_SHRINK);
+  website_data_frame_.add(website_data_box_);
+
   set_control_name(lblMessage, "lblMessage");
   lblMessage.set_xalign(0.0F);
 
@@ -88,6 +104,7 @@ InternetOptionsWindow::InternetOptionsWindow() {
 
   layout_.pack_start(home_frame_, Gtk::PACK_SHRINK);
   layout_.pack_start(history_frame_, Gtk::PACK_SHRINK);
+  layout_.pack_start(website_data_frame_, Gtk::PACK_SHRINK);
   layout_.pack_start(lblMessage, Gtk::PACK_SHRINK);
   layout_.pack_start(buttons_, Gtk::PACK_SHRINK);
   add(layout_);
@@ -96,6 +113,7 @@ InternetOptionsWindow::InternetOptionsWindow() {
 
   cmdUseDefault.signal_clicked().connect([this] { txtHomePage.set_text(kDefaultHomePage); });
   cmdClearHistory.signal_clicked().connect([this] { clear_history(); });
+  cmdDeleteWebsiteData.signal_clicked().connect([this] { delete_website_data(); });
   cmdApply.signal_clicked().connect([this] { apply(); });
   cmdCancel.signal_clicked().connect([this] { hide(); });
   cmdOk.signal_clicked().connect([this] {
@@ -120,6 +138,20 @@ bool InternetOptionsWindow::apply() {
 void InternetOptionsWindow::clear_history() {
   lblMessage.set_text(clear_browsing_history() ? "The browsing history has been cleared."
                                                : "The browsing history could not be cleared.");
+}
+
+void InternetOptionsWindow::delete_website_data() {
+  cmdDeleteWebsiteData.set_sensitive(false);
+  lblMessage.set_text("Deleting cookies and website data...");
+  // The answer comes from the engine later; the window may have gone by then.
+  sigc::slot<void(bool)> shown = sigc::track_obj(
+      [this](bool deleted) {
+        cmdDeleteWebsiteData.set_sensitive(true);
+        lblMessage.set_text(deleted ? "Cookies and website data have been deleted."
+                                    : "Cookies and website data could not be deleted.");
+      },
+      *this);
+  delete_cookies_and_website_data([shown](bool deleted) mutable { shown(deleted); });
 }
 
 }  // namespace kv

@@ -13,7 +13,8 @@
 namespace kv {
 
 // The Internet Options program's window: the home page that the browser's Home opens,
-// and a button that clears the browsing history.
+// a button that clears the browsing history, and one that deletes cookies and website
+// data.
 class InternetOptionsWindow : public Gtk::Window {
  public:
   InternetOptionsWindow();
@@ -24,18 +25,20 @@ class InternetOptionsWindow : public Gtk::Window {
   ~InternetOptionsWindow() override;
 
   Gtk::Entry txtHomePage;
-  Gtk::Button cmdUseDefault, cmdClearHistory, cmdOk, cmdCancel, cmdApply;
+  Gtk::Button cmdUseDefault, cmdClearHistory, cmdDeleteWebsiteData, cmdOk, cmdCancel, cmdApply;
   Gtk::Label lblMessage;
 
  private:
   bool apply();
   void clear_history();
+  void delete_website_data();
 
   Gtk::Box layout_{Gtk::ORIENTATION_VERTICAL, 12};
-  Gtk::Frame home_frame_, history_frame_;
+  Gtk::Frame home_frame_, history_frame_, website_data_frame_;
   Gtk::Box home_box_{Gtk::ORIENTATION_VERTICAL, 6}, home_row_{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Box history_box_{Gtk::ORIENTATION_VERTICAL, 6};
-  Gtk::Label home_text_, history_text_;
+  Gtk::Box website_data_box_{Gtk::ORIENTATION_VERTICAL, 6};
+  Gtk::Label home_text_, history_text_, website_data_text_;
   Gtk::ButtonBox buttons_;
 };
 

@@ -1,4 +1,5 @@
-// Kestrivane's Internet Options: the home page and the browsing history.
+// Kestrivane's Internet Options: the home page, the browsing history, cookies and
+// website data.
 #include <gtkmm/main.h>
 
 #include "app/options/internet_options_window.h"

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kv {
+
+// The name to offer for a download the server or the address named `suggested`: its
+// last path part without what file names cannot hold; "download" when nothing is left.
+std::string download_file_name(const std::string& suggested);
+
+// A download is received into a file of its own beside the chosen one, so that a
+// partial file never carries the chosen name: "report.zip" is received as
+// "report.zip.<random>.part" and renamed when complete.
+//
+// Makes that file (empty); its path, or nothing with `error` saying why.
+std::optional<std::string> reserve_partial_file(const std::string& final_path, std::string& error);
+// Renames the complete partial file to the chosen name, replacing a file there (the
+// save dialog has asked). false with `error` saying why; the partial file stays.
+bool complete_partial_file(const std::string& partial_path, const std::string& final_path,
+                           std::string& error);
+// Removes the partial file and what the engine may have left beside it.
+void discard_partial_file(const std::string& partial_path);
+
+}  // namespace kv
