@@ -53,9 +53,11 @@ gboolean on_tls_errors(WebKitWebView* view, gchar* failing_uri, GTlsCertificate*
   const std::string host = host_of(failing_uri);
   // Without a host or a certificate there is nothing to trust: the engine's error stays.
   if (host.empty() || certificate == nullptr) return FALSE;
+  // The notice comes after the page shown now, so Back leads to that page.
+  const bool showed_a_page = webkit_back_forward_list_get_current_item(
+                                 webkit_web_view_get_back_forward_list(view)) != nullptr;
   show_notice(view, failing_uri,
-              certificate_notice(failing_uri, host, certificate, errors,
-                                 webkit_web_view_can_go_back(view) != FALSE));
+              certificate_notice(failing_uri, host, certificate, errors, showed_a_page));
   return TRUE;
 }
 

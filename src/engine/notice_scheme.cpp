@@ -97,6 +97,25 @@ gboolean on_decide_policy(WebKitWebView* view, WebKitPolicyDecision* decision,
   return TRUE;
 }
 
+struct PendingNotice {
+  WebKitWebView* view;  // a reference of our own until the load
+  std::string address;
+  std::string html;
+  std::string base;
+};
+
+gboolean load_notice(gpointer data) {
+  auto* pending = static_cast<PendingNotice*>(data);
+  if (gtk_widget_in_destruction(GTK_WIDGET(pending->view)) == FALSE) {
+    // The page's own address is on the local scheme; the engine shows it under `address`.
+    webkit_web_view_load_alternate_html(pending->view, pending->html.c_str(),
+                                        pending->address.c_str(), pending->base.c_str());
+  }
+  g_object_unref(pending->view);
+  delete pending;
+  return G_SOURCE_REMOVE;
+}
+
 ViewNotices& notices_of(WebKitWebView* view) {
   auto* state = static_cast<ViewNotices*>(g_object_get_data(G_OBJECT(view), kStateKey));
   if (state == nullptr) {
@@ -153,14 +172,16 @@ std::string notice_html(const Notice& notice, std::string_view token) {
 void show_notice(WebKitWebView* view, const std::string& address, Notice notice) {
   register_local_scheme(webkit_web_view_get_context(view), kNoticeScheme, refuse_request);
   gchar* token = g_uuid_string_random();
-  const std::string html = notice_html(notice, token);
+  auto* pending =
+      new PendingNotice{WEBKIT_WEB_VIEW(g_object_ref(view)), address, notice_html(notice, token),
+                        scheme_prefix() + safe_kind(notice.kind) + "/"};
   ViewNotices& state = notices_of(view);
   state.shown.push_back(ShownNotice{token, std::move(notice.links)});
   if (state.shown.size() > kRememberedNotices) state.shown.pop_front();
   g_free(token);
-  // The page's own address is on the local scheme; the engine shows it under `address`.
-  const std::string base = scheme_prefix() + safe_kind(notice.kind) + "/";
-  webkit_web_view_load_alternate_html(view, html.c_str(), address.c_str(), base.c_str());
+  // Called while the engine still reports the failure or the ended process; a load
+  // started from inside that report can be cancelled by the engine's own clean-up.
+  g_idle_add(load_notice, pending);
 }
 
 }  // namespace kv

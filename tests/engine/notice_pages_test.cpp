@@ -6,8 +6,8 @@
 
 #include "engine/certificate_page.h"
 #include "engine/crash_page.h"
-#include "engine/notice_scheme.h"
 #include "engine/folder_scheme.h"
+#include "engine/notice_scheme.h"
 #include "engine/webkit_browser.h"
 #include "shell/history_store.h"
 #include "support/engine_window.h"
@@ -113,6 +113,16 @@ TEST_F(CertificateNotice, ContinueTrustsThatCertificateOnlyAndLoadsTheAddress) {
   // Going back to the trusted page needs no second consent.
   ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, url));
   EXPECT_EQ(log.name_at_complete, "Secure page");
+}
+
+TEST_F(CertificateNotice, GoBackLeadsToThePageShownBefore) {
+  LocalServer plain;
+  plain.add_page("/plain.html", page("Plain"));
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, plain.url("/plain.html")));
+  ASSERT_TRUE(open_refused(server.url("/secure.html")));
+  ASSERT_TRUE(click_link(shown, "Go back"));
+  ASSERT_TRUE(shown.wait_for_title("Plain"));
+  EXPECT_EQ(shown.browser->LocationURL(), plain.url("/plain.html"));
 }
 
 TEST_F(CertificateNotice, WebPagesCannotOpenTheProgramsNotices) {
