@@ -33,7 +33,7 @@ void on_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason
   const char* uri = webkit_web_view_get_uri(view);
   const std::string address = uri != nullptr ? uri : "";
   redraw_after_first_load(view);
-  show_notice(view, address.empty() ? "about:blank" : address, crash_notice(address, reason));
+  show_notice(view, address, crash_notice(address, reason));
 }
 
 }  // namespace

@@ -172,15 +172,15 @@ std::string notice_html(const Notice& notice, std::string_view token) {
 void show_notice(WebKitWebView* view, const std::string& address, Notice notice) {
   register_local_scheme(webkit_web_view_get_context(view), kNoticeScheme, refuse_request);
   gchar* token = g_uuid_string_random();
-  auto* pending =
-      new PendingNotice{WEBKIT_WEB_VIEW(g_object_ref(view)), address, notice_html(notice, token),
-                        scheme_prefix() + safe_kind(notice.kind) + "/"};
+  auto* pending = new PendingNotice{
+      WEBKIT_WEB_VIEW(g_object_ref(view)), address.empty() ? "about:blank" : address,
+      notice_html(notice, token), scheme_prefix() + safe_kind(notice.kind) + "/"};
   ViewNotices& state = notices_of(view);
   state.shown.push_back(ShownNotice{token, std::move(notice.links)});
   if (state.shown.size() > kRememberedNotices) state.shown.pop_front();
   g_free(token);
-  // Called while the engine still reports the failure or the ended process; a load
-  // started from inside that report can be cancelled by the engine's own clean-up.
+  // Callers run inside the engine's report of a failed load or an ended process; the
+  // notice loads once that report is over, so its load follows the failed one's end.
   g_idle_add(load_notice, pending);
 }
 

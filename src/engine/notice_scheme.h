@@ -35,8 +35,9 @@ struct Notice {
 // only the view that shows the notice acts on, and only while it knows the token.
 std::string notice_html(const Notice& notice, std::string_view token);
 
-// Shows `notice` in `view` in place of the page at `address`. Works on a view whose web
-// process has ended (the engine starts a new one).
+// Shows `notice` in `view` in place of the page at `address` (about:blank when empty),
+// right after the caller returns to the main loop. Works on a view whose web process has
+// ended (the engine starts a new one).
 void show_notice(WebKitWebView* view, const std::string& address, Notice notice);
 
 }  // namespace kv
