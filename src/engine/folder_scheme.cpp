@@ -4,7 +4,9 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "engine/local_scheme.h"
 #include "shell/favorites_folder.h"
 #include "shell/folder_pages.h"
 #include "shell/history_store.h"
@@ -13,8 +15,6 @@
 
 namespace kv {
 namespace {
-
-constexpr const char* kRegisteredKey = "kv-shell-scheme-registered";
 
 // What a worker needs to build one page; paths are worked out on the main thread.
 struct PageJob {
@@ -53,13 +53,8 @@ void page_built(GObject* /*source*/, GAsyncResult* result, gpointer data) {
     webkit_uri_scheme_request_finish_error(request, error);
     g_error_free(error);
   } else {
-    const auto size = static_cast<gint64>(html->size());
-    GBytes* bytes = g_bytes_new_with_free_func(
-        html->data(), html->size(), [](gpointer p) { delete static_cast<std::string*>(p); }, html);
-    GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
-    webkit_uri_scheme_request_finish(request, stream, size, "text/html");
-    g_object_unref(stream);
-    g_bytes_unref(bytes);
+    finish_with_html(request, std::move(*html));
+    delete html;
   }
   g_object_unref(request);
 }
@@ -68,9 +63,7 @@ void handle_request(WebKitURISchemeRequest* request, gpointer /*data*/) {
   const char* uri = webkit_uri_scheme_request_get_uri(request);
   const auto folder = parse_folder_uri(uri != nullptr ? uri : "");
   if (!folder) {
-    GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_NOT_FOUND, "No such folder.");
-    webkit_uri_scheme_request_finish_error(request, error);
-    g_error_free(error);
+    finish_not_found(request, "No such folder.");
     return;
   }
   auto* job = new PageJob{*folder, "", ""};
@@ -86,13 +79,7 @@ void handle_request(WebKitURISchemeRequest* request, gpointer /*data*/) {
 }  // namespace
 
 void ensure_folder_scheme(WebKitWebContext* context) {
-  if (context == nullptr || g_object_get_data(G_OBJECT(context), kRegisteredKey) != nullptr) {
-    return;
-  }
-  g_object_set_data(G_OBJECT(context), kRegisteredKey, GINT_TO_POINTER(1));
-  webkit_web_context_register_uri_scheme(context, kShellScheme, handle_request, nullptr, nullptr);
-  webkit_security_manager_register_uri_scheme_as_local(
-      webkit_web_context_get_security_manager(context), kShellScheme);
+  register_local_scheme(context, kShellScheme, handle_request);
 }
 
 bool show_shell_folder(WebKitWebView* view, const std::vector<std::uint8_t>& item_id_list) {

@@ -9,6 +9,8 @@
 
 #include "desktop/guarded.h"
 #include "desktop/internet_settings.h"
+#include "engine/certificate_page.h"
+#include "engine/crash_page.h"
 #include "engine/folder_scheme.h"
 #include "engine/history_recorder.h"
 #include "engine/page_focus_wait.h"
@@ -69,6 +71,8 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   gtk_widget_show(made);
   // First, so that its load-failed handler runs before any that stops the emission.
   record_completed_pages(view_);
+  offer_certificate_exceptions(view_);
+  show_ended_pages(view_);
   connect_events();
 }
 

@@ -41,6 +41,7 @@ struct LocalServer::State {
   };
 
   SoupServer* server = nullptr;
+  std::string scheme;
   unsigned port = 0;
   std::map<std::string, Page> pages;
   std::map<std::string, int> counts;
@@ -93,11 +94,19 @@ struct LocalServer::State {
   }
 };
 
-LocalServer::LocalServer() : state_(std::make_unique<State>()) {
-  state_->server = soup_server_new(nullptr, nullptr);
+LocalServer::LocalServer() : LocalServer(nullptr) {}
+
+LocalServer::LocalServer(GTlsCertificate* certificate) : state_(std::make_unique<State>()) {
+  state_->server = certificate != nullptr ? soup_server_new("tls-certificate", certificate, nullptr)
+                                          : soup_server_new(nullptr, nullptr);
+  state_->scheme = certificate != nullptr ? "https" : "http";
   soup_server_add_handler(state_->server, nullptr, &State::handle, state_.get(), nullptr);
   GError* error = nullptr;
-  if (soup_server_listen_local(state_->server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, &error) == FALSE) {
+  const auto https = certificate != nullptr ? SOUP_SERVER_LISTEN_HTTPS : SoupServerListenOptions{};
+  if (soup_server_listen_local(
+          state_->server, 0,
+          static_cast<SoupServerListenOptions>(SOUP_SERVER_LISTEN_IPV4_ONLY | https),
+          &error) == FALSE) {
     const std::string reason = error != nullptr ? error->message : "unknown";
     g_clear_error(&error);
     g_object_unref(state_->server);
@@ -124,7 +133,7 @@ void LocalServer::add_header(const std::string& path, std::string name, std::str
 }
 
 std::string LocalServer::url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(state_->port) + path;
+  return state_->scheme + "://127.0.0.1:" + std::to_string(state_->port) + path;
 }
 
 unsigned LocalServer::port() const {

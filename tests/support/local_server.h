@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+typedef struct _GTlsCertificate GTlsCertificate;
+
 namespace kv::test {
 
 // An HTTP server on 127.0.0.1 at a free port, serving pages registered by path. It runs
@@ -12,6 +14,8 @@ namespace kv::test {
 class LocalServer {
  public:
   LocalServer();
+  // Serves HTTPS with `certificate` (the server takes a reference of its own).
+  explicit LocalServer(GTlsCertificate* certificate);
   ~LocalServer();
   LocalServer(const LocalServer&) = delete;
   LocalServer& operator=(const LocalServer&) = delete;
@@ -27,7 +31,7 @@ class LocalServer {
   // Sends a header with the answer for `path` (added before).
   void add_header(const std::string& path, std::string name, std::string value);
 
-  // "http://127.0.0.1:<port><path>"
+  // "http://127.0.0.1:<port><path>", or https for a server with a certificate
   [[nodiscard]] std::string url(const std::string& path) const;
   [[nodiscard]] unsigned port() const;
   // How many requests arrived for `path` (registered or not).
