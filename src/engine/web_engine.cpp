@@ -1,10 +1,13 @@
 #include "engine/web_engine.h"
 
+#include "engine/web_sandbox.h"
+
 namespace kv {
 
 WebKitWebContext* shared_web_context() {
   static WebKitWebContext* const context = [] {
     WebKitWebContext* made = webkit_web_context_new();
+    confine_web_content(made);
     // Pages are documents, not applications: keep the cache model of a browser.
     webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_WEB_BROWSER);
     return made;
