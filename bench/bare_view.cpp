@@ -14,6 +14,7 @@
 //     --no-view            windows without a view, and no engine at all (the floor for a
 //                          window that needs no engine, such as a splash window)
 //   Engine settings, to measure them one at a time:
+//     --sandbox            web processes in the engine's bubblewrap sandbox
 //     --no-compositing     hardware-acceleration policy NEVER
 //     --cache-model M      document-viewer, document-browser or web-browser
 //     --memory-limit MB    memory-pressure settings of the web processes
@@ -44,6 +45,7 @@ struct Options {
   bool hidden_view = false;
   bool no_view = false;
   bool no_compositing = false;
+  bool sandbox = false;
   std::optional<WebKitCacheModel> cache_model;
   int memory_limit_mb = 0;
   int process_limit = 0;
@@ -52,7 +54,8 @@ struct Options {
 [[noreturn]] void usage(const char* why) {
   std::cerr << "bare_view: " << why
             << "\nusage: bare_view [--windows N] [--related] [--navigate-on-enter] "
-               "[--first URL0] [--hidden-view] [--no-view] [--no-compositing] [--cache-model M] "
+               "[--first URL0] [--hidden-view] [--no-view] [--no-compositing] [--sandbox] "
+               "[--cache-model M] "
                "[--memory-limit MB] "
                "[--process-limit N] URL\n";
   std::exit(2);
@@ -87,6 +90,8 @@ Options parse(int argc, char** argv) {
       o.no_view = true;
     } else if (arg == "--no-compositing") {
       o.no_compositing = true;
+    } else if (arg == "--sandbox") {
+      o.sandbox = true;
     } else if (arg == "--cache-model") {
       const std::string m = value();
       if (m == "document-viewer")
@@ -124,6 +129,7 @@ WebKitWebContext* make_context(const Options& o) {
   } else {
     context = webkit_web_context_new();
   }
+  if (o.sandbox) webkit_web_context_set_sandbox_enabled(context, TRUE);
   if (o.cache_model) webkit_web_context_set_cache_model(context, *o.cache_model);
   if (o.process_limit > 0) webkit_web_context_set_web_process_count_limit(context, o.process_limit);
   return context;

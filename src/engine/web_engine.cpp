@@ -2,12 +2,15 @@
 
 #include "engine/downloads.h"
 #include "engine/web_profile.h"
+#include "engine/web_sandbox.h"
 
 namespace kv {
 
 WebKitWebContext* shared_web_context() {
   static WebKitWebContext* const context = [] {
     WebKitWebContext* made = new_profile_context();
+    // Before the first view, which starts the first web process.
+    confine_web_content(made);
     follow_website_data_deletion(made);
     watch_downloads(made);
     // Pages are documents, not applications: keep the cache model of a browser.

@@ -200,6 +200,7 @@ void WebKitBrowser::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent eve
       break;
     case WEBKIT_LOAD_COMMITTED:
       browser->document_title_.clear();
+      browser->window_requests_.page_loaded();
       guarded([&] { browser->NavigateComplete2.emit(browser->current_uri()); });
       break;
     case WEBKIT_LOAD_FINISHED:  // also after a failed or stopped load
@@ -333,9 +334,12 @@ void WebKitBrowser::on_mouse_target(WebKitWebView* /*view*/, WebKitHitTestResult
 GtkWidget* WebKitBrowser::on_create(WebKitWebView* /*view*/, WebKitNavigationAction* action,
                                     gpointer self) {
   auto* browser = static_cast<WebKitBrowser*>(self);
+  const bool user_gesture = webkit_navigation_action_is_user_gesture(action) != FALSE;
+  if (!browser->window_requests_.may_ask(user_gesture)) return nullptr;
   WebBrowser* target = nullptr;
   bool cancel = false;
   guarded([&] { browser->NewWindow2.emit(target, cancel); });
+  if (target != nullptr) browser->window_requests_.window_opened(user_gesture);
   if (cancel || target == nullptr) return nullptr;
   auto* control = dynamic_cast<WebKitBrowser*>(target);
   // The engine accepts only a view related to the requesting one.

@@ -6,6 +6,7 @@
 
 #include "engine/web_browser.h"
 #include "engine/web_engine.h"
+#include "engine/window_request_quota.h"
 
 namespace Gtk {
 class Widget;
@@ -26,7 +27,9 @@ namespace kv {
 // page's title, so that LocationName names the page by then.
 //
 // NewWindow2 loads the requested page only when its handler sets ppDisp to a control
-// made by WebKitBrowserFactory::create(this control) and leaves Cancel false.
+// made by WebKitBrowserFactory::create(this control) and leaves Cancel false. Requests a
+// page makes without the user asking are dropped without NewWindow2 once the handler has
+// made kUnaskedWindowsPerPage windows for that page.
 class WebKitBrowser : public WebBrowser {
  public:
   // `related`: the control of a page that asked for a new window, or nullptr. A related
@@ -98,6 +101,7 @@ class WebKitBrowser : public WebBrowser {
   Glib::ustring finished_uri_;
   GCancellable* title_query_ = nullptr;
   guint title_timer_ = 0;
+  WindowRequestQuota window_requests_;  // of the page shown now
 };
 
 class WebKitBrowserFactory : public WebBrowserFactory {

@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "browser/form1.h"
 #include "engine/webkit_browser.h"
+#include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
 #include "support/scripted_desktop_services.h"
@@ -24,6 +25,13 @@ class PopupsOnEngine : public ::testing::Test {
     server.add_page("/popup.html", "<title>Requested Window</title><p>requested</p>");
     server.add_page("/opener.html",
                     "<title>Opener</title><script>window.open('/popup.html');</script>");
+    // A window asked for every 10 ms, a thousand times over; then the page says so.
+    server.add_page("/drip.html",
+                    "<title>Drip</title><a href='/popup.html' target='_blank' style='position:"
+                    "absolute; left:0; top:0; width:300px; height:200px'>a link</a><script>"
+                    "let n = 0; const t = setInterval(() => { window.open('/popup.html?' + n);"
+                    " if (++n == 1000) { clearInterval(t); document.title = 'Drip over'; }"
+                    " }, 10);</script>");
     server.add_page("/flood.html",
                     "<title>Flood</title><script>for (let i = 0; i < 100; ++i)"
                     " window.open('/popup.html?' + i);</script>");
@@ -102,6 +110,23 @@ TEST_F(PopupsOnEngine, APageAskingInALoopGetsTwoWindowsAndTheProgramStaysRespons
   // The requesting window still answers and navigates.
   go(first, "/page.html");
   EXPECT_TRUE(finished_loading(first, "Local Page"));
+}
+
+TEST_F(PopupsOnEngine, APageAskingOnATimerGetsFiveWindowsWhileTheUserKeepsControl) {
+  Form1& first = open_first();
+  go(first, "/drip.html");
+  ASSERT_TRUE(
+      test::run_until([&] { return first.wWeb.LocationName() == "Drip over"; }, seconds(60)));
+  (void)test::run_until([] { return false; }, std::chrono::milliseconds(500));
+  EXPECT_EQ(program.main_window_count(), 1U + 5U);
+
+  // A click on a link aimed at a new window is the user's and still opens one.
+  test::click(dynamic_cast<WebKitBrowser&>(first.wWeb), 50, 50);
+  EXPECT_TRUE(test::run_until([&] { return program.main_window_count() == 7; }));
+
+  go(first, "/page.html");
+  EXPECT_TRUE(finished_loading(first, "Local Page"));
+  EXPECT_EQ(server.requests("/popup.html"), 0) << "pop-ups stay disabled";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "engine/webkit_browser.h"
 #include "support/engine_window.h"
@@ -166,6 +167,29 @@ TEST_F(NewWindowTest, APageClosingItsWindowBreaksNothing) {
   EXPECT_EQ(made->shown.window.get_child(), &control.widget());
   made.reset();
   EXPECT_TRUE(logs.messages.empty()) << logs.messages.front();
+}
+
+TEST_F(NewWindowTest, APageHasFiveWindowsUnaskedPerLoadWhileClicksStillOpenWindows) {
+  server.add_page("/asks.html",
+                  "<a href='/popup.html' target='_blank' style='position:absolute; left:0; "
+                  "top:0; width:300px; height:200px'>a link</a><script>"
+                  "for (let i = 0; i < 8; ++i) window.open('/popup.html?' + i);</script>");
+  std::vector<std::unique_ptr<NewWindow>> opened;
+  opener.browser->NewWindow2.connect([&](WebBrowser*& ppDisp, bool& Cancel) {
+    opened.push_back(std::make_unique<NewWindow>(*opener.browser, server.url("/start.html")));
+    ppDisp = opened.back()->shown.browser.get();
+    Cancel = true;
+  });
+  ASSERT_TRUE(test::navigate_and_wait(*opener.browser, opener_log, server.url("/asks.html")));
+  EXPECT_EQ(opened.size(), 5U) << "the other three requests are dropped without a window";
+
+  test::click(*opener.browser, 50, 50);
+  EXPECT_TRUE(test::run_until([&] { return opened.size() == 6; })) << "a click is the user's";
+
+  // The next page load starts afresh.
+  ASSERT_TRUE(test::navigate_and_wait(*opener.browser, opener_log, server.url("/asks.html")));
+  EXPECT_EQ(opened.size(), 11U);
+  EXPECT_EQ(server.requests("/popup.html"), 0);
 }
 
 TEST(WebKitBrowserLifetime, TheViewGoesWithTheControlInEitherOrder) {

@@ -137,29 +137,63 @@ bool navigate_and_wait(WebBrowser& browser, EventLog& log, const std::string& ur
   return run_until([&] { return log.count(complete) > before; });
 }
 
-void move_pointer(WebKitBrowser& browser, double x, double y) {
-  GtkWidget* view = GTK_WIDGET(browser.view());
+namespace {
+
+// A pointer event of `type` at (x, y) in the view's own coordinates, as the display
+// would report it; the caller fills in the type's own fields.
+GdkEvent* pointer_event(GtkWidget* view, GdkEventType type, double x, double y) {
   GdkWindow* window = gtk_widget_get_window(view);
-  GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
-  event->motion.window = GDK_WINDOW(g_object_ref(window));
-  event->motion.send_event = TRUE;
-  event->motion.time = GDK_CURRENT_TIME;
+  GdkEvent* event = gdk_event_new(type);
   // The event window may be the toplevel's: translate the view's point into it.
   int wx = 0;
   int wy = 0;
   gtk_widget_translate_coordinates(view, gtk_widget_get_toplevel(view), 0, 0, &wx, &wy);
   if (window != gtk_widget_get_window(gtk_widget_get_toplevel(view))) wx = wy = 0;
-  event->motion.x = x + wx;
-  event->motion.y = y + wy;
   int ox = 0;
   int oy = 0;
   gdk_window_get_origin(window, &ox, &oy);
-  event->motion.x_root = event->motion.x + ox;
-  event->motion.y_root = event->motion.y + oy;
   GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
   gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+  if (type == GDK_MOTION_NOTIFY) {
+    event->motion.window = GDK_WINDOW(g_object_ref(window));
+    event->motion.send_event = TRUE;
+    event->motion.time = GDK_CURRENT_TIME;
+    event->motion.x = x + wx;
+    event->motion.y = y + wy;
+    event->motion.x_root = event->motion.x + ox;
+    event->motion.y_root = event->motion.y + oy;
+  } else {
+    event->button.window = GDK_WINDOW(g_object_ref(window));
+    event->button.send_event = TRUE;
+    event->button.time = GDK_CURRENT_TIME;
+    event->button.x = x + wx;
+    event->button.y = y + wy;
+    event->button.x_root = event->button.x + ox;
+    event->button.y_root = event->button.y + oy;
+    event->button.button = 1;
+  }
+  return event;
+}
+
+void send(GtkWidget* view, GdkEvent* event) {
   gtk_widget_event(view, event);
   gdk_event_free(event);
+}
+
+}  // namespace
+
+void move_pointer(WebKitBrowser& browser, double x, double y) {
+  GtkWidget* view = GTK_WIDGET(browser.view());
+  send(view, pointer_event(view, GDK_MOTION_NOTIFY, x, y));
+}
+
+void click(WebKitBrowser& browser, double x, double y) {
+  GtkWidget* view = GTK_WIDGET(browser.view());
+  move_pointer(browser, x, y);
+  send(view, pointer_event(view, GDK_BUTTON_PRESS, x, y));
+  GdkEvent* release = pointer_event(view, GDK_BUTTON_RELEASE, x, y);
+  release->button.state = GDK_BUTTON1_MASK;
+  send(view, release);
 }
 
 namespace {

@@ -81,6 +81,8 @@ bool wait_complete(const EventLog& log, int before);
 // Moves the pointer over the control's view to (x, y), in the view's own coordinates,
 // as the display would report it.
 void move_pointer(WebKitBrowser& browser, double x, double y);
+// Presses and releases the first mouse button there, as a user's click.
+void click(WebKitBrowser& browser, double x, double y);
 
 // Records the warnings and criticals that GLib, GTK and the engine log while it lives.
 class LogCatcher {
