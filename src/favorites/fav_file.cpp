@@ -76,20 +76,44 @@ FileContents read_contents(int fd, std::size_t expected) {
   return contents;
 }
 
+// How many lines end in `bytes`, and whether all of them are plain ASCII without 0 bytes
+// (then every entry's text is its bytes), in one pass that the compiler can vectorise:
+// c | (c - 1) has its top bit set exactly for 0 and for bytes of 0x80 and up.
+struct Survey {
+  std::size_t line_ends = 0;
+  bool plain = true;
+};
+
+Survey survey(std::string_view bytes) {
+  std::size_t line_ends = 0;
+  unsigned char seen = 0;
+  for (const char ch : bytes) {
+    const auto byte = static_cast<unsigned char>(ch);
+    line_ends += byte == '\n' ? 1U : 0U;
+    seen |= static_cast<unsigned char>(byte | static_cast<unsigned char>(byte - 1U));
+  }
+  return {line_ends, (seen & 0x80U) == 0};
+}
+
 // One entry per line, each viewing into the file's block. Lines end in LF, with or without
 // CR before it; a last line without one counts too, unless the read stopped short in it.
 FavEntries entries_of(FileContents contents) {
   FavEntries entries;
   std::string_view rest(entries.hold(std::move(contents.data)), contents.size);
   if (!contents.whole) rest = rest.substr(0, rest.rfind('\n') + 1);
-  entries.reserve(static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + 1);
+  const Survey found = survey(rest);
+  entries.reserve(found.line_ends + 1);
   std::string scratch;
   bool first = true;
   while (!rest.empty()) {
-    const std::size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    const char* end = static_cast<const char*>(std::memchr(rest.data(), '\n', rest.size()));
+    std::string_view line = rest.substr(0, end != nullptr ? end - rest.data() : rest.size());
+    rest.remove_prefix(end != nullptr ? line.size() + 1 : rest.size());
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (found.plain) {
+      entries.push_back({line, line});
+      continue;
+    }
     std::string_view shown = line;
     // Editors of this desktop may put a byte-order mark in front; it is no text, but it
     // stays with the first entry's bytes.

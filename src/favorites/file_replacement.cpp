@@ -120,6 +120,11 @@ void FileReplacement::write(std::string_view bytes) {
 bool FileReplacement::commit() {
   flush();
   if (fd_ < 0) return false;
+  // The new file keeps who may read the old one.
+  struct stat old {};
+  if (::stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    ::fchmod(fd_, old.st_mode & 07777U);
+  }
   if (::fsync(fd_) != 0 || ::rename(temp_path_.c_str(), path_.c_str()) != 0) {
     fail();
     return false;
