@@ -15,7 +15,7 @@ class FavEntries {
  public:
   struct Entry {
     std::string_view bytes;  // as written to fav.Dat, without the line end
-    std::string_view text;   // UTF-8 without 0 bytes; the same characters as `bytes` if those are
+    std::string_view text;   // what List1 shows: UTF-8 without 0 bytes, often `bytes` itself
   };
 
   FavEntries() = default;
