@@ -4,7 +4,8 @@
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/treeviewcolumn.h>
 
-#include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "desktop/control_name.h"
@@ -52,11 +53,21 @@ void command_button(Gtk::Button& button, const char* name, const char* caption) 
 }
 
 // The start of `text` that fits in kShownBytes, cut at a character boundary.
-Glib::ustring shown_part(const gchar* text) {
-  const std::size_t length = std::strlen(text);
-  if (length <= kShownBytes) return text;
-  const gchar* end = g_utf8_find_prev_char(text, text + kShownBytes + 1);
-  return {text, end != nullptr ? static_cast<std::size_t>(end - text) : 0U};
+std::string shown_part(std::string_view text) {
+  if (text.size() > kShownBytes) {
+    std::size_t end = kShownBytes;
+    // Back to the first byte of the character that would be cut.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0U) == 0x80U) --end;
+    text = text.substr(0, end);
+  }
+  return std::string(text);
+}
+
+// The text cell of a row, straight from List1's entries.
+void show_row(GtkTreeViewColumn* /*column*/, GtkCellRenderer* cell, GtkTreeModel* /*model*/,
+              GtkTreeIter* iter, gpointer items) {
+  const std::string text = shown_part(static_cast<const List1Items*>(items)->text_at(iter));
+  g_object_set(cell, "text", text.c_str(), nullptr);
 }
 
 }  // namespace
@@ -77,14 +88,13 @@ frmFav::frmFav() {
   fixed_.show_all();
 }
 
-frmFav::~frmFav() = default;
+frmFav::~frmFav() {
+  // Before the list view goes: it would announce the removal of every row it still holds.
+  items_.detach();
+}
 
 void frmFav::set_up_list() {
-  // The name goes on the list's frame: an accessible object on the list view itself
-  // would announce each of a million rows as the list is filled.
-  set_control_name(frame_, "List1");
   List1.set_name("List1");
-  List1.set_model(List1Items::new_store());
   List1.set_headers_visible(false);
   List1.set_enable_search(false);
   List1.get_selection()->set_mode(Gtk::SELECTION_SINGLE);
@@ -94,15 +104,9 @@ void frmFav::set_up_list() {
   column->pack_start(*renderer, true);
   column->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
   column->set_expand(true);
-  column->set_cell_data_func(
-      *renderer, [this, renderer](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& row) {
-        GValue value = G_VALUE_INIT;
-        gtk_tree_model_get_value(gtk_tree_view_get_model(List1.gobj()),
-                                 const_cast<GtkTreeIter*>(row.gobj()), 0, &value);
-        const gchar* text = g_value_get_string(&value);
-        renderer->property_text() = text != nullptr ? shown_part(text) : Glib::ustring();
-        g_value_unset(&value);
-      });
+  // On the model's own iterators: the toolkit's C++ layer has no wrapper for our model.
+  gtk_tree_view_column_set_cell_data_func(column->gobj(), GTK_CELL_RENDERER(renderer->gobj()),
+                                          show_row, &items_, nullptr);
   List1.append_column(*column);
   // Every row is one line of the same font: rows need not be measured one by one.
   List1.set_fixed_height_mode(true);
@@ -122,6 +126,10 @@ void frmFav::set_up_list() {
   });
 
   frame_.add(List1);
+  // The name goes on the list's frame, and only once the list is in it: the frame's
+  // accessible object would make one for the list view as it is added, and that one
+  // announces every row as the rows come and go.
+  set_control_name(frame_, "List1");
   frame_.set_shadow_type(Gtk::SHADOW_IN);
   frame_.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
 }

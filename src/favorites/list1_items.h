@@ -1,44 +1,49 @@
 #pragma once
 
-#include <gtkmm/liststore.h>
 #include <gtkmm/treeview.h>
 
+#include "favorites/list1_model.h"
 #include "favorites/list_items.h"
 
 namespace kv {
 
-// A one-column list view (a Gtk::TreeView over a Gtk::ListStore of strings) seen as a
-// list box's items. Bulk work runs on the store while it is detached from the view,
-// so a million rows cost no redraws and no per-row work in the view.
+// The one-column list view List1 seen as a list box's items, over a List1Model. Work on
+// many rows at once runs while the model is detached from the view, so that the view
+// builds its rows once and no signal goes out per row.
 class List1Items : public ListItems {
  public:
+  // Gives `view` the model.
   explicit List1Items(Gtk::TreeView& view);
-
-  // A store of the one text column, as the view expects.
-  static Glib::RefPtr<Gtk::ListStore> new_store();
+  List1Items(const List1Items&) = delete;
+  List1Items& operator=(const List1Items&) = delete;
+  List1Items(List1Items&&) = delete;
+  List1Items& operator=(List1Items&&) = delete;
+  ~List1Items() override;
 
   void clear() override;
   void add_item(std::string_view text) override;
+  void add_entries(FavEntries&& entries) override;
   [[nodiscard]] std::size_t count() const override;
   [[nodiscard]] std::string item(std::size_t index) const override;
+  [[nodiscard]] std::string_view item_bytes(std::size_t index) const override;
   void begin_bulk() override;
   void end_bulk() override;
 
   // Removes the row at `index`; false when there is none.
   bool remove(std::size_t index);
+  // The text of the row that `iter` of List1's model stands on; empty for none.
+  [[nodiscard]] std::string_view text_at(const GtkTreeIter* iter) const;
+  // Takes the model from the view, as before the view goes: a view that still holds
+  // its rows when it is destroyed announces each row's removal to accessibility tools.
+  void detach();
 
  private:
-  [[nodiscard]] GtkListStore* store() const;
-  void forget_position() const { walked_store_ = nullptr; }
+  [[nodiscard]] const FavEntries::Entry& at(std::size_t index) const;
+  void attach();
 
   Gtk::TreeView& view_;
-  Glib::RefPtr<Gtk::ListStore> detached_;  // the store while in bulk
-  std::string text_;                       // the text being appended, 0-terminated
-  // Where item() last read, so that reading the items in order (as a save does) steps
-  // to the next row instead of searching from the first each time.
-  mutable GtkListStore* walked_store_ = nullptr;
-  mutable std::size_t walked_index_ = 0;
-  mutable GtkTreeIter walked_iter_{};
+  List1Model model_;
+  bool detached_ = false;
 };
 
 }  // namespace kv

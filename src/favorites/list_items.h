@@ -6,9 +6,12 @@
 
 namespace kv {
 
-// The four things the favourites file needs of a list box: remove all items, append
-// an item at the end, the number of items, and the text of an item by its 0-based
-// index. The favourites window's List1 is one; tests use a plain vector.
+class FavEntries;
+
+// What the favourites file needs of a list box: remove all items, append items at the
+// end, the number of items, and an item by its 0-based index, as the text shown and as
+// the bytes that the file holds. The favourites window's List1 is one; tests use a plain
+// vector.
 class ListItems {
  public:
   ListItems() = default;
@@ -19,10 +22,15 @@ class ListItems {
   virtual ~ListItems() = default;
 
   virtual void clear() = 0;
-  // Texts are UTF-8.
+  // An entry the user added, in UTF-8; the file gets it as it is.
   virtual void add_item(std::string_view text) = 0;
+  // Entries read from the file, in order; each keeps the bytes it was read as.
+  virtual void add_entries(FavEntries&& entries) = 0;
   [[nodiscard]] virtual std::size_t count() const = 0;
+  // The text shown, UTF-8.
   [[nodiscard]] virtual std::string item(std::size_t index) const = 0;
+  // What the file holds for the item; valid until the list changes.
+  [[nodiscard]] virtual std::string_view item_bytes(std::size_t index) const = 0;
 
   // Many items are about to be cleared or added; a list shown on screen can stop
   // redrawing until end_bulk. Calls come in pairs and do not nest.

@@ -1,7 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -196,6 +201,98 @@ TEST_F(FavFile, AFailedSaveLeavesTheOldFile) {
   test::write_bytes(path + "/inside", "kept");
   EXPECT_FALSE(SaveListToFile(list, path));
   EXPECT_EQ(test::read_bytes(path + "/inside"), "kept");
+}
+
+TEST_F(FavFile, EntriesReadAreWrittenBackByteForByteAndAddedOnesAsUtf8) {
+  // A byte-order mark, Windows-1252, 0 bytes, a CR inside a line, LF alone, no last line end.
+  constexpr char kFileBytes[] =
+      "\xEF\xBB\xBF"
+      "caf\xE9\r\n"
+      "a\0b\r\n"
+      "\x93q\x94\n"
+      "x\ry\r\n"
+      "caf\xC3\xA9";
+  const std::string read(kFileBytes, sizeof kFileBytes - 1);
+  test::write_bytes(path, read);
+  test::VectorItems list;
+  ASSERT_EQ(LoadListFromFile(list, path, true), FileRead::kRead);
+  EXPECT_EQ(list.items, (Strings{"café",
+                                 "a\xEF\xBF\xBD"
+                                 "b",
+                                 "“q”", "x\ry", "café"}));
+  list.add_item("€");
+  ASSERT_TRUE(SaveListToFile(list, path));
+  // Line ends become CR LF, as every line of the file has them.
+  std::string expected = read;
+  expected.replace(expected.find("\x94\n"), 2, "\x94\r\n");
+  EXPECT_EQ(test::read_bytes(path), expected + "\r\n\xE2\x82\xAC\r\n");
+}
+
+// A list whose first item never comes: the save it is in stalls until it is killed.
+class StallingItems : public test::VectorItems {
+ public:
+  explicit StallingItems(int ready) : VectorItems({"never written"}), ready_(ready) {}
+  [[nodiscard]] std::string_view item_bytes(std::size_t /*index*/) const override {
+    [[maybe_unused]] const auto told = ::write(ready_, "!", 1);
+    while (true) ::pause();
+  }
+
+ private:
+  int ready_;
+};
+
+TEST_F(FavFile, WhatAKilledSaveLeftGoesAtTheNextLoadAndSaveAndNothingElseDoes) {
+  test::write_bytes(path, "kept\r\n");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t saver = ::fork();
+  ASSERT_GE(saver, 0);
+  if (saver == 0) {
+    const StallingItems list(ready[1]);
+    SaveListToFile(list, path);
+    ::_exit(0);
+  }
+  char told = 0;
+  ASSERT_EQ(::read(ready[0], &told, 1), 1);
+  ::kill(saver, SIGKILL);
+  ::waitpid(saver, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  const std::vector<std::string> left = strays();
+  ASSERT_EQ(left.size(), 1U) << "the killed save left its file";
+  EXPECT_EQ(test::read_bytes(path), "kept\r\n");
+
+  // Names a save never makes, and one that a save at work in another program holds.
+  std::vector<std::string> others{"fav.Dat.backup", "fav.Dat.saving-abc", "fav.Dat.saving-abc1234",
+                                  "fav.Dat.saving-ab_123", "other.Dat.saving-Ab12Cd"};
+  for (const auto& name : others) test::write_bytes(folder.file(name), "not ours");
+  std::filesystem::create_directory(folder.file("fav.Dat.saving-Dir123"));
+  std::filesystem::create_symlink(path, folder.file("fav.Dat.saving-Lnk123"));
+  const std::string busy = folder.file("fav.Dat.saving-Busy12");
+  test::write_bytes(busy, "half");
+  const int held = ::open(busy.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  others.insert(others.end(),
+                {"fav.Dat.saving-Dir123", "fav.Dat.saving-Lnk123", "fav.Dat.saving-Busy12"});
+  std::sort(others.begin(), others.end());
+  auto sorted_strays = [this] {
+    auto found = strays();
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+
+  test::VectorItems list;
+  EXPECT_EQ(LoadListFromFile(list, path, true), FileRead::kRead);
+  EXPECT_EQ(list.items, Strings{"kept"});
+  EXPECT_EQ(sorted_strays(), others);
+
+  test::write_bytes(folder.file(left[0]), "left by a kill");
+  EXPECT_TRUE(SaveListToFile(list, path));
+  EXPECT_EQ(sorted_strays(), others);
+  ::close(held);
+  EXPECT_TRUE(SaveListToFile(list, path));
+  std::erase(others, "fav.Dat.saving-Busy12");
+  EXPECT_EQ(sorted_strays(), others) << "once no save holds it, it is a leftover";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "favorites/fav_window.h"
 
+#include <atk/atk.h>
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -277,6 +278,89 @@ TEST_F(FavWindow, ALongListWithAHugeLineLoadsScrollsAndOpens) {
   select(w, 300000);
   w.cmdGoToFav.clicked();
   EXPECT_EQ(first_web().calls_of("Navigate").back().text.bytes(), 10U << 20U);
+}
+
+TEST_F(FavWindow, EntriesTheUserKeptGoBackByteForByte) {
+  const std::string kept_1252 = "caf\xE9.test\r\n";
+  const std::string kept_nul = std::string("a\0b.test\r\n", 10);
+  write_file(
+      "\xEF\xBB\xBF"
+      "first.test\r\n" +
+      kept_1252 + "gone.test\r\n" + kept_nul);
+  frmFav& w = shown();
+  EXPECT_EQ(entries(w), (Strings{"first.test", "café.test", "gone.test", "a\uFFFDb.test"}));
+  select(w, 2);
+  w.cmdRemove.clicked();
+  w.items().add_item("www.ünï.test");
+  w.cmdClose.clicked();
+  EXPECT_EQ(file(),
+            "\xEF\xBB\xBF"
+            "first.test\r\n" +
+                kept_1252 + kept_nul + "www.ünï.test\r\n");
+}
+
+// Counts what the list's accessible object announces about its children.
+class ChildrenChanges {
+ public:
+  ChildrenChanges()
+      : signal_(g_signal_lookup("children-changed", ATK_TYPE_OBJECT)),
+        hook_(g_signal_add_emission_hook(signal_, 0, count, this, nullptr)) {}
+  ChildrenChanges(const ChildrenChanges&) = delete;
+  ChildrenChanges& operator=(const ChildrenChanges&) = delete;
+  ChildrenChanges(ChildrenChanges&&) = delete;
+  ChildrenChanges& operator=(ChildrenChanges&&) = delete;
+  ~ChildrenChanges() { g_signal_remove_emission_hook(signal_, hook_); }
+  int seen = 0;
+
+ private:
+  static gboolean count(GSignalInvocationHint*, guint, const GValue*, gpointer self) {
+    ++static_cast<ChildrenChanges*>(self)->seen;
+    return TRUE;
+  }
+  guint signal_;
+  gulong hook_;
+};
+
+TEST_F(FavWindow, AScreenReaderReadsTheRowsAndHearsNoChangeRowByRow) {
+  std::string bytes;
+  for (int i = 0; i < 20000; ++i) bytes += "http://h" + std::to_string(i) + ".test\r\n";
+  write_file(bytes + "caf\xE9.test\r\n");
+  const ChildrenChanges changes;
+  frmFav& w = shown();
+  AtkObject* list = w.List1.get_accessible()->gobj();
+  ASSERT_EQ(atk_object_get_n_accessible_children(list), 20002) << "a header and 20001 rows";
+  auto read_row = [list](int row) {
+    AtkObject* cell = atk_object_ref_accessible_child(list, row + 1);
+    std::string text;
+    if (cell != nullptr && ATK_IS_TEXT(cell)) {
+      gchar* got = atk_text_get_text(ATK_TEXT(cell), 0, -1);
+      text = got != nullptr ? got : "";
+      g_free(got);
+    }
+    if (cell != nullptr) g_object_unref(cell);
+    return text;
+  };
+  EXPECT_EQ(read_row(1), "http://h1.test");
+  EXPECT_EQ(read_row(20000), "café.test");
+
+  // Keys move through the list and Enter opens the entry.
+  focus_window(w);
+  w.List1.grab_focus();
+  test::press_key(w.List1, GDK_KEY_End);
+  EXPECT_EQ(w.selected_index(), 20000U);
+  test::press_key(w.List1, GDK_KEY_Up);
+  EXPECT_EQ(w.selected_index(), 19999U);
+  w.cmdRemove.clicked();
+  EXPECT_EQ(read_row(19999), "café.test");
+  test::press_key(w.List1, GDK_KEY_Home);
+  test::press_key(w.List1, GDK_KEY_Down);
+  test::press_key(w.List1, GDK_KEY_Return);
+  EXPECT_EQ(first_web().calls_of("Navigate").back().text, "http://h1.test");
+
+  shown();
+  w.cmdClose.clicked();
+  host.unloaded.clear();
+  EXPECT_LT(changes.seen, 100) << "the rows were announced one by one";
 }
 
 }  // namespace
