@@ -11,6 +11,7 @@
 #include "desktop/internet_settings.h"
 #include "engine/folder_scheme.h"
 #include "engine/history_recorder.h"
+#include "engine/kept_selection.h"
 #include "engine/page_focus_wait.h"
 #include "engine/webkit_page_commands.h"
 
@@ -69,6 +70,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   gtk_widget_show(made);
   // First, so that its load-failed handler runs before any that stops the emission.
   record_completed_pages(view_);
+  keep_selection_in_background(view_);
   connect_events();
 }
 
