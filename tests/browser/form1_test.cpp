@@ -260,5 +260,39 @@ TEST(Form1Accessibility, ControlsAndMenuItemsCarryTheirNamesAsAccessibleIds) {
   }
 }
 
+TEST(Form1Accessibility, EveryControlIsReadOutByItsCaptionOrElseItsTooltip) {
+  FakeForm f;
+  Form1& w = f.form;
+  auto name = [](Gtk::Widget& widget) {
+    const char* text = atk_object_get_name(gtk_widget_get_accessible(widget.gobj()));
+    return std::string(text != nullptr ? text : "");
+  };
+  const std::map<Gtk::Widget*, std::string> expected{
+      {&w.cmdBack, "Back"},
+      {&w.cmdForward, "Forward"},
+      {&w.cmdStop, "Stop"},
+      {&w.cmdRefresh, "Refresh"},
+      {&w.cmdHome, "Home"},
+      {&w.cmdPopups, "Pop-ups Disabled"},
+      {&w.cmdSearch, "Search"},
+      {&w.cmdPrint, "Print"},
+      {&w.cmdMail, "Mail"},
+      {&w.cmdGoogle, "Google Search"},
+      {&w.cmdGo, "Go!"},  // picture only: its tooltip, not the icon's "Jump to"
+      {&w.cmdCloseFavs, "Close IE Favorites"},
+      {&w.txtSearch, "Google Search"},
+      {&w.cboURL, "Address"},
+      {&w.cboURL_entry(), "Address"},
+      {&w.lblDate, "Date"},
+      {&w.lblTimer, "Time"},
+      {&w.lblAddress, "Address:"},
+      {&w.lblStatus, "Done"},
+  };
+  for (const auto& [widget, text] : expected) EXPECT_EQ(name(*widget), text) << widget->get_name();
+  // A caption that changes is read out as it now stands.
+  w.cmdPopups.set_label("Pop-ups Enabled");
+  EXPECT_EQ(name(w.cmdPopups), "Pop-ups Enabled");
+}
+
 }  // namespace
 }  // namespace kv
