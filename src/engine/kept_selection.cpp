@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "desktop/guarded.h"
 
 namespace kv {
 namespace {
