@@ -12,10 +12,6 @@
 #include "support/run_until.h"
 #include "support/widget_events.h"
 
-// Xlib last: its macros (None, Status, ...) clash with names in the C++ headers.
-#include <X11/Xlib.h>
-#include <gdk/gdkx.h>
-
 namespace kv {
 namespace {
 
@@ -223,68 +219,6 @@ TEST_F(AboutWindowsTest, EmailStartsAMailToTheAuthorMinimisedAndKeepsTheBox) {
   EXPECT_EQ(launcher.starts.size(), 3U);
   EXPECT_EQ(about.about_box(), &box);
   EXPECT_TRUE(box.get_sensitive());
-}
-
-// What a window manager reads from the window: its type, its owner and the functions it
-// may offer (the Motif hints' second word; minimise is bit 3).
-struct WmHints {
-  std::vector<long> motif;
-  std::string type;
-  ::Window transient_for = 0;
-};
-
-WmHints wm_hints(Gtk::Window& window) {
-  Display* display = gdk_x11_display_get_xdisplay(window.get_display()->gobj());
-  const ::Window xid = gdk_x11_window_get_xid(window.get_window()->gobj());
-  auto read = [&](const char* name, auto&& take) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, xid, XInternAtom(display, name, False), 0, 16, False,
-                           AnyPropertyType, &type, &format, &items, &after, &data) == Success &&
-        data != nullptr) {
-      take(reinterpret_cast<long*>(data), items);
-      XFree(data);
-    }
-  };
-  WmHints hints;
-  read("_MOTIF_WM_HINTS",
-       [&](long* words, unsigned long n) { hints.motif.assign(words, words + n); });
-  read("_NET_WM_WINDOW_TYPE", [&](long* atoms, unsigned long n) {
-    if (n > 0) {
-      char* name = XGetAtomName(display, static_cast<Atom>(atoms[0]));
-      hints.type = name;
-      XFree(name);
-    }
-  });
-  read("WM_TRANSIENT_FOR", [&](long* ids, unsigned long n) {
-    if (n > 0) hints.transient_for = static_cast<::Window>(ids[0]);
-  });
-  return hints;
-}
-
-TEST_F(AboutWindowsTest, BothWindowsAreDialogsOfTheirOpenerThatCannotBeMinimised) {
-  constexpr long kFunctionsFlag = 1L << 0;
-  constexpr long kMove = 1L << 2;
-  constexpr long kMinimise = 1L << 3;
-  constexpr long kMaximise = 1L << 4;
-  constexpr long kClose = 1L << 5;
-  frmTesters& box = open_about(second.form);
-  box.Command1.clicked();
-  frmTestr& list = *about.testers_list();
-  test::flush_events();
-  for (auto [window, opener] : {std::pair<Gtk::Window*, Gtk::Window*>{&box, &first.form},
-                                std::pair<Gtk::Window*, Gtk::Window*>{&list, &box}}) {
-    SCOPED_TRACE(window->get_name());
-    const WmHints hints = wm_hints(*window);
-    ASSERT_GE(hints.motif.size(), 2U);
-    EXPECT_TRUE(hints.motif[0] & kFunctionsFlag);
-    EXPECT_EQ(hints.motif[1] & (kMove | kClose | kMinimise | kMaximise), kMove | kClose);
-    EXPECT_EQ(hints.type, "_NET_WM_WINDOW_TYPE_DIALOG");
-    EXPECT_EQ(hints.transient_for, gdk_x11_window_get_xid(opener->get_window()->gobj()));
-  }
 }
 
 }  // namespace
