@@ -18,7 +18,7 @@ AboutWindows::AboutWindows(ProgramHost& host, ProgramLauncher& launcher)
 
 AboutWindows::~AboutWindows() = default;
 
-void AboutWindows::show_about() {
+void AboutWindows::show_about(Form1& from) {
   Form1* first = nullptr;
   guarded([&] {
     // With the first main window gone there is nothing to disable.
@@ -27,8 +27,9 @@ void AboutWindows::show_about() {
   });
   guarded([&] {
     if (!about_) load_about();
-    // Kept above the window it blocks, which cannot be used to bring it back.
-    if (first != nullptr) about_->set_transient_for(*first);
+    // Kept above the window it blocks, which cannot be used to bring it back, and
+    // minimised and restored with a window that has a taskbar entry.
+    about_->set_transient_for(first != nullptr ? *first : from);
     about_->present();
   });
 }
@@ -123,7 +124,7 @@ void AboutWindows::drop_retired() {
 }
 
 void attach_about(Form1& form, AboutWindows& about) {
-  form.mnuHelpAbout.signal_activate().connect([&about] { about.show_about(); });
+  form.mnuHelpAbout.signal_activate().connect([&about, &form] { about.show_about(form); });
   // While the About box blocks it, the window ignores its close box too.
   form.signal_delete_event().connect([&form](GdkEventAny*) { return !form.get_sensitive(); },
                                      false);

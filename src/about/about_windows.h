@@ -29,8 +29,8 @@ class AboutWindows : public sigc::trackable {
   AboutWindows& operator=(AboutWindows&&) = delete;
   ~AboutWindows();
 
-  // Help > About: disables the first main window and shows the About box.
-  void show_about();
+  // Help > About in `from`: disables the first main window and shows the About box.
+  void show_about(Form1& from);
 
   // The open windows; nullptr when closed.
   [[nodiscard]] frmTesters* about_box() { return about_.get(); }

@@ -15,6 +15,15 @@ void dialog_window(Gtk::Window& window, Gtk::Fixed& client, int width_twips, int
   window.set_skip_taskbar_hint(true);
   window.set_skip_pager_hint(true);
   window.set_position(Gtk::WIN_POS_CENTER);
+  // Without a taskbar entry a minimised box could never be brought back, and the window
+  // it disables would stay disabled: window managers offer what these hints allow.
+  window.signal_realize().connect(
+      [&window] {
+        auto frame = window.get_window();
+        frame->set_functions(Gdk::FUNC_MOVE | Gdk::FUNC_CLOSE);
+        frame->set_decorations(Gdk::DECOR_BORDER | Gdk::DECOR_TITLE | Gdk::DECOR_MENU);
+      },
+      true);
   client.set_size_request(twips(width_twips), twips(height_twips));
   window.add(client);
 }

@@ -196,6 +196,24 @@ void Form1::lay_out_controls() {
   set_back_color(lblStatus, kBlue);
   set_font(lblStatus, "MS Sans Serif", 8.25);
   place(fixed_, lblStatus, {360, 9960, 14655, 255});
+
+  name_controls_for_assistive_technology();
+}
+
+void Form1::name_controls_for_assistive_technology() {
+  // A button with a caption is read out by it (and follows it as it changes); one with
+  // a picture only would be read out by the picture's icon, so its tooltip names it.
+  for (Gtk::Button* button : {&cmdBack, &cmdForward, &cmdStop, &cmdRefresh, &cmdHome, &cmdPopups,
+                              &cmdSearch, &cmdPrint, &cmdMail, &cmdGoogle, &cmdGo, &cmdCloseFavs}) {
+    if (button->get_label().empty()) set_accessible_name(*button, button->get_tooltip_text());
+  }
+  // The text fields have no caption: the address box is named by the label before it,
+  // and the search box by the button that searches for its text.
+  Glib::ustring address = lblAddress.get_text();
+  if (!address.empty() && address[address.size() - 1] == ':') address.resize(address.size() - 1);
+  set_accessible_name(cboURL, address);
+  set_accessible_name(cboURL_entry(), address);
+  set_accessible_name(txtSearch, cmdGoogle.get_label());
 }
 
 void Form1::set_tab_order() {

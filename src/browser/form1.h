@@ -91,6 +91,7 @@ class Form1 : public Gtk::Window {
   void lay_out_controls();
   void build_menus();
   void set_tab_order();
+  void name_controls_for_assistive_technology();
 
   Glib::RefPtr<Gtk::AccelGroup> accel_group_;
   Gtk::Box layout_{Gtk::ORIENTATION_VERTICAL};

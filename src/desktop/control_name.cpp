@@ -16,6 +16,12 @@ void set_control_name(Gtk::Widget& widget, const char* name) {
   }
 }
 
+void set_accessible_name(Gtk::Widget& widget, const Glib::ustring& name) {
+  if (AtkObject* accessible = gtk_widget_get_accessible(widget.gobj())) {
+    atk_object_set_name(accessible, name.c_str());
+  }
+}
+
 Glib::ustring control_name_of(const Gtk::Widget* widget) {
   for (const GtkWidget* w = widget != nullptr ? widget->gobj() : nullptr; w != nullptr;
        w = gtk_widget_get_parent(const_cast<GtkWidget*>(w))) {

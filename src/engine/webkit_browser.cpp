@@ -13,6 +13,7 @@
 #include "engine/crash_page.h"
 #include "engine/folder_scheme.h"
 #include "engine/history_recorder.h"
+#include "engine/kept_selection.h"
 #include "engine/page_focus_wait.h"
 #include "engine/webkit_page_commands.h"
 
@@ -73,6 +74,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   record_completed_pages(view_);
   offer_certificate_exceptions(view_);
   show_ended_pages(view_);
+  keep_selection_in_background(view_);
   connect_events();
 }
 

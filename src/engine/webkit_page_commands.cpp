@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "desktop/guarded.h"
+#include "engine/kept_selection.h"
 #include "engine/webkit_find_dialog.h"
 #include "engine/webkit_print.h"
 #include "engine/webkit_print_preview.h"
@@ -32,10 +33,10 @@ void exec_page_command(WebKitWebView* view, std::int32_t cmd, std::int32_t opt,
   guarded([&] {
     switch (cmd) {
       case olecmd::kCut:
-        webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_CUT);
+        run_on_selection(view, WEBKIT_EDITING_COMMAND_CUT);
         break;
       case olecmd::kCopy:
-        webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_COPY);
+        run_on_selection(view, WEBKIT_EDITING_COMMAND_COPY);
         break;
       case olecmd::kPaste:
         webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_PASTE);
@@ -47,6 +48,7 @@ void exec_page_command(WebKitWebView* view, std::int32_t cmd, std::int32_t opt,
         webkit_web_view_execute_editing_command(view, WEBKIT_EDITING_COMMAND_SELECT_ALL);
         break;
       case olecmd::kClearSelection:
+        forget_kept_selection(view);
         webkit_web_view_execute_editing_command(view, kUnselect);
         break;
       case olecmd::kZoom:

@@ -107,6 +107,7 @@ TEST_F(AboutWindowsTest, WithTheFirstMainWindowClosedAboutDisablesNoneAndLoadsNo
   EXPECT_TRUE(box.get_visible());
   EXPECT_TRUE(second.form.get_sensitive());
   EXPECT_EQ(host.loads, 0);
+  EXPECT_EQ(box.get_transient_for(), &second.form) << "it goes with a window in the taskbar";
   box.cmdOk.clicked();
   EXPECT_EQ(about.about_box(), nullptr);
   EXPECT_TRUE(second.form.get_sensitive());

@@ -260,5 +260,31 @@ TEST(Form1Accessibility, ControlsAndMenuItemsCarryTheirNamesAsAccessibleIds) {
   }
 }
 
+TEST(Form1Accessibility, EveryControlIsReadOutByItsCaptionOrElseItsTooltip) {
+  FakeForm f;
+  Form1& w = f.form;
+  auto names = [&w] {
+    std::string all;
+    for (Gtk::Widget* c : std::initializer_list<Gtk::Widget*>{
+             &w.cmdBack, &w.cmdForward, &w.cmdStop, &w.cmdRefresh, &w.cmdHome, &w.cmdPopups,
+             &w.cmdSearch, &w.cmdPrint, &w.cmdMail, &w.cmdGoogle, &w.cmdGo, &w.cmdCloseFavs,
+             &w.txtSearch, &w.cboURL, &w.cboURL_entry(), &w.lblDate, &w.lblTimer, &w.lblAddress,
+             &w.lblStatus}) {
+      const char* name = atk_object_get_name(gtk_widget_get_accessible(c->gobj()));
+      all += c->get_name() + "=" + (name != nullptr ? name : "") + "; ";
+    }
+    return all;
+  };
+  // Go shows a picture only: its tooltip, never the icon's "Jump to".
+  EXPECT_EQ(names(),
+            "cmdBack=Back; cmdForward=Forward; cmdStop=Stop; cmdRefresh=Refresh; cmdHome=Home; "
+            "cmdPopups=Pop-ups Disabled; cmdSearch=Search; cmdPrint=Print; cmdMail=Mail; "
+            "cmdGoogle=Google Search; cmdGo=Go!; cmdCloseFavs=Close IE Favorites; "
+            "txtSearch=Google Search; cboURL=Address; cboURL=Address; lblDate=Date; "
+            "lblTimer=Time; lblAddress=Address:; lblStatus=Done; ");
+  w.cmdPopups.set_label("Pop-ups Enabled");  // read out as it now stands
+  EXPECT_NE(names().find("cmdPopups=Pop-ups Enabled;"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kv
