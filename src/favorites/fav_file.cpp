@@ -113,6 +113,8 @@ bool SaveListToFile(const ListItems& list, const std::string& path) {
   // item has been read from the list.
   std::string contents;
   const std::size_t count = list.count();
+  // A first entry that begins with a byte-order mark would lose it to the next load.
+  if (count > 0 && list.item(0).starts_with(kUtf8Bom)) contents.append(kUtf8Bom);
   for (std::size_t i = 0; i < count; ++i) {
     contents.append(list.item(i));
     contents.append("\r\n");
