@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <cstring>
 #include <memory>
 
 #include "desktop/user_paths.h"
@@ -14,17 +15,39 @@ constexpr const char* kHomePageKey = "HomePage";
 
 using KeyFile = std::unique_ptr<GKeyFile, decltype(&g_key_file_unref)>;
 
-KeyFile load_settings() {
+KeyFile parse(std::string_view settings) {
   KeyFile file(g_key_file_new(), &g_key_file_unref);
-  g_key_file_load_from_file(file.get(), internet_settings_path().c_str(), G_KEY_FILE_KEEP_COMMENTS,
-                            nullptr);
+  // Comments and other languages' values are the user's and are written back as they were.
+  g_key_file_load_from_data(
+      file.get(), settings.data(), settings.size(),
+      static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS), nullptr);
   return file;
+}
+
+// No address has white space at either end, and the file format could not keep some of
+// it (a form feed in front is lost on reading).
+std::string trimmed(const Glib::ustring& address) {
+  std::string text = address.raw();
+  g_strstrip(text.data());
+  text.resize(std::strlen(text.c_str()));
+  return text;
+}
+
+std::string settings_text() {
+  gchar* contents = nullptr;
+  gsize length = 0;
+  if (!g_file_get_contents(internet_settings_path().c_str(), &contents, &length, nullptr)) {
+    return "";
+  }
+  std::string text(contents, length);
+  g_free(contents);
+  return text;
 }
 
 }  // namespace
 
-Glib::ustring configured_home_page() {
-  const KeyFile file = load_settings();
+Glib::ustring home_page_in(std::string_view settings) {
+  const KeyFile file = parse(settings);
   gchar* value = g_key_file_get_string(file.get(), kGroup, kHomePageKey, nullptr);
   if (value == nullptr) return kDefaultHomePage;
   Glib::ustring home = value;
@@ -33,17 +56,27 @@ Glib::ustring configured_home_page() {
   return home;
 }
 
-bool save_home_page(const Glib::ustring& address) {
-  const KeyFile file = load_settings();
-  g_key_file_set_string(file.get(), kGroup, kHomePageKey, address.c_str());
+std::string with_home_page(std::string_view settings, const Glib::ustring& address) {
+  const KeyFile file = parse(settings);
+  g_key_file_set_string(file.get(), kGroup, kHomePageKey, trimmed(address).c_str());
   gsize length = 0;
   gchar* data = g_key_file_to_data(file.get(), &length, nullptr);
-  const gboolean saved =
-      g_file_set_contents_full(internet_settings_path().c_str(), data, static_cast<gssize>(length),
-                               static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
-                                                                  G_FILE_SET_CONTENTS_DURABLE),
-                               0600, nullptr);
+  std::string text(data, length);
   g_free(data);
+  return text;
+}
+
+Glib::ustring configured_home_page() {
+  return home_page_in(settings_text());
+}
+
+bool save_home_page(const Glib::ustring& address) {
+  const std::string text = with_home_page(settings_text(), address);
+  const gboolean saved = g_file_set_contents_full(
+      internet_settings_path().c_str(), text.data(), static_cast<gssize>(text.size()),
+      static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
+                                         G_FILE_SET_CONTENTS_DURABLE),
+      0600, nullptr);
   return saved != FALSE;
 }
 

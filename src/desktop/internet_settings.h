@@ -2,6 +2,9 @@
 
 #include <glibmm/ustring.h>
 
+#include <string>
+#include <string_view>
+
 namespace kv {
 
 // The home page that the browser control's GoHome opens, until the user sets one in
@@ -14,5 +17,11 @@ Glib::ustring configured_home_page();
 
 // Stores the home page; false when the settings file could not be written.
 bool save_home_page(const Glib::ustring& address);
+
+// The same for the settings file's text: the home page it sets (or the default), and the
+// text with the home page set to `address` (without white space at its ends) and everything
+// else it held kept.
+Glib::ustring home_page_in(std::string_view settings);
+std::string with_home_page(std::string_view settings, const Glib::ustring& address);
 
 }  // namespace kv

@@ -154,6 +154,14 @@ bool SaveListToFile(const ListItems& list, const std::string& path) {
   remove_replacement_leftovers(path);
   FileReplacement file(path);
   const std::size_t count = list.count();
+  // The next load takes one mark at the start of the file as the file's own: a first
+  // entry whose text begins with a mark of its own needs another in front of it.
+  if (count > 0 && list.item(0).starts_with(kUtf8Bom)) {
+    const std::string_view bytes = list.item_bytes(0);
+    if (!bytes.starts_with(kUtf8Bom) || !bytes.substr(kUtf8Bom.size()).starts_with(kUtf8Bom)) {
+      file.write(kUtf8Bom);
+    }
+  }
   for (std::size_t i = 0; i < count && file.ok(); ++i) {
     file.write(list.item_bytes(i));
     file.write(kLineEnd);

@@ -109,10 +109,15 @@ std::string html_escape(std::string_view text) {
 }
 
 bool linkable_address(const std::string& address) {
-  const char* scheme = g_uri_peek_scheme(address.c_str());
+  // Not g_uri_peek_scheme: that keeps every scheme it is shown for the program's life.
+  gchar* scheme = g_uri_parse_scheme(address.c_str());
   if (scheme == nullptr) return false;
   const std::string name = scheme;
-  return name == "http" || name == "https" || name == "ftp" || name == "file" || name == "mailto";
+  g_free(scheme);
+  for (const char* linkable : {"http", "https", "ftp", "file", "mailto"}) {
+    if (g_ascii_strcasecmp(name.c_str(), linkable) == 0) return true;
+  }
+  return false;
 }
 
 std::string favorites_page(const ShellFolder& folder, const FolderListing& listing) {

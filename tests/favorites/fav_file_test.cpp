@@ -82,6 +82,14 @@ TEST_F(FavFile, LineEnds) {
       << "a byte-order mark is no text";
 }
 
+TEST_F(FavFile, AFirstEntryBeginningWithAByteOrderMarkKeepsIt) {
+  const Strings entries{"\xEF\xBB\xBFx", "y"};
+  EXPECT_EQ(save(entries), "\xEF\xBB\xBF\xEF\xBB\xBFx\r\ny\r\n");
+  EXPECT_EQ(load(save(entries)), entries);
+  EXPECT_EQ(save({"y", "\xEF\xBB\xBFx"}), "y\r\n\xEF\xBB\xBFx\r\n")
+      << "only the first entry needs it";
+}
+
 TEST_F(FavFile, EmptyFileEmptiesTheList) {
   test::write_bytes(path, "");
   test::VectorItems list({"old"});
