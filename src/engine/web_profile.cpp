@@ -9,6 +9,7 @@
 #include "desktop/guarded.h"
 #include "desktop/user_paths.h"
 #include "engine/cookie_database.h"
+#include "engine/website_data_followers.h"
 
 namespace kv {
 namespace {
@@ -36,12 +37,15 @@ std::string read_text(const std::string& path) {
 }
 
 // The deletion mark names the moment and the process, so that each deletion differs
-// from the one before, whoever asked for it.
-bool write_deletion_mark() {
+// from the one before, whoever asked for it. Empty when it could not be written.
+std::string write_deletion_mark() {
   const std::string mark =
       std::to_string(g_get_real_time()) + " " + std::to_string(static_cast<long>(getpid()));
-  return g_file_set_contents(website_data_cleared_path().c_str(), mark.c_str(), -1, nullptr) !=
-         FALSE;
+  if (g_file_set_contents(website_data_cleared_path().c_str(), mark.c_str(), -1, nullptr) ==
+      FALSE) {
+    return {};
+  }
+  return mark;
 }
 
 struct DeletionFollower {
@@ -55,8 +59,9 @@ struct DeletionFollower {
     std::string mark = read_text(website_data_cleared_path());
     // Several events come for one rewrite; an emptied or removed mark asks for nothing.
     if (mark.empty() || mark == follower->last_mark) return;
-    follower->last_mark = std::move(mark);
-    clear_profile_data(follower->context, {});
+    follower->last_mark = mark;
+    clear_profile_data(follower->context,
+                       [mark = std::move(mark)](bool /*cleared*/) { report_cleared(mark); });
   }
 };
 
@@ -86,16 +91,21 @@ void clear_profile_data(WebKitWebContext* context, std::function<void(bool)> don
 }
 
 void delete_cookies_and_website_data(std::function<void(bool)> done) {
-  const bool told = write_deletion_mark();
-  WebKitWebContext* context = new_profile_context();
-  clear_profile_data(context, [context, told, done = std::move(done)](bool cleared) {
-    // Its network process ends with it; nothing else of this context is left.
-    g_object_unref(context);
-    if (done) done(told && cleared);
+  const std::string mark = write_deletion_mark();
+  const bool told = !mark.empty();
+  // The running browsers clear theirs first, while the files they would miss are there.
+  wait_for_followers(mark, [told, done = std::move(done)]() mutable {
+    WebKitWebContext* context = new_profile_context();
+    clear_profile_data(context, [context, told, done = std::move(done)](bool cleared) {
+      // Its network process ends with it; nothing else of this context is left.
+      g_object_unref(context);
+      if (done) done(told && cleared);
+    });
   });
 }
 
 void follow_website_data_deletion(WebKitWebContext* context) {
+  enlist_as_follower();
   // Lives as long as the context it follows, which is kept until the program ends.
   auto* follower = new DeletionFollower{context, nullptr, read_text(website_data_cleared_path())};
   GFile* mark = g_file_new_for_path(website_data_cleared_path().c_str());
