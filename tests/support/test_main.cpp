@@ -1,5 +1,6 @@
 // Test runner for every test binary: a private home for the engine's and the program's
 // data, GTK on the test display, then GoogleTest.
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <gtkmm/main.h>
 #include <unistd.h>
@@ -30,6 +31,16 @@ void use_private_home() {
   setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
   setenv("XDG_CACHE_HOME", (base + "/cache").c_str(), 1);
   setenv("XDG_STATE_HOME", (base + "/state").c_str(), 1);
+  // The desktop's buses that the first test binary on this display starts outlive it,
+  // and later binaries find them through the display. Their sockets go to the runtime
+  // folder, which must outlive every binary too: the engine's sandbox of a later binary
+  // binds the accessibility bus's socket and fails on one that is gone.
+  if (g_getenv("XDG_RUNTIME_DIR") == nullptr) {
+    const std::string runtime = std::filesystem::temp_directory_path() /
+                                ("kestrivane-tests-runtime-" + std::to_string(::getuid()));
+    g_mkdir_with_parents(runtime.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  }
 }
 
 }  // namespace
