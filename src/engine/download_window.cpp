@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "desktop/control_name.h"
+#include "desktop/dialog_buttons.h"
 
 namespace kv {
 namespace {
@@ -48,17 +49,10 @@ DownloadWindow::DownloadWindow(const std::string& file_name, const std::string& 
   set_control_name(barProgress, "barProgress");
   barProgress.set_pulse_step(0.1);
 
-  for (auto [button, name, caption] :
-       {std::tuple{&cmdCancel, "cmdCancel", "_Cancel"}, std::tuple{&cmdOpen, "cmdOpen", "_Open"},
-        std::tuple{&cmdOpenFolder, "cmdOpenFolder", "Open _Folder"},
-        std::tuple{&cmdClose, "cmdClose", "C_lose"}}) {
-    set_control_name(*button, name);
-    button->set_label(caption);
-    button->set_use_underline(true);
-    buttons_.pack_start(*button);
-  }
-  buttons_.set_layout(Gtk::BUTTONBOX_END);
-  buttons_.set_spacing(6);
+  pack_dialog_buttons(buttons_, {{&cmdCancel, "cmdCancel", "_Cancel"},
+                                 {&cmdOpen, "cmdOpen", "_Open"},
+                                 {&cmdOpenFolder, "cmdOpenFolder", "Open _Folder"},
+                                 {&cmdClose, "cmdClose", "C_lose"}});
 
   layout_.pack_start(lblFile, Gtk::PACK_SHRINK);
   layout_.pack_start(lblSource, Gtk::PACK_SHRINK);

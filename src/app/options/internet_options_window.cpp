@@ -3,9 +3,9 @@
 #include <glib/gstdio.h>
 
 #include <cerrno>
-#include <tuple>
 
 #include "desktop/control_name.h"
+#include "desktop/dialog_buttons.h"
 #include "desktop/internet_settings.h"
 #include "desktop/user_paths.h"
 #include "engine/web_profile.h"
@@ -35,6 +35,29 @@ bool clear_browsing_history() {
   return cleared;
 }
 
+namespace {
+
+// A framed section of the window: a line that says what it is about, and its one button.
+void fill_section(Gtk::Frame& frame, Gtk::Box& box, Gtk::Label& text, const char* title,
+                  const char* explanation, Gtk::Button& button, const char* name,
+                  const char* caption) {
+  frame.set_label(title);
+  text.set_text(explanation);
+  text.set_xalign(0.0F);
+  text.set_line_wrap(true);
+  text.set_max_width_chars(60);  // wraps instead of widening the window
+  set_control_name(button, name);
+  button.set_label(caption);
+  button.set_use_underline(true);
+  button.set_halign(Gtk::ALIGN_START);
+  box.set_border_width(8);
+  box.pack_start(text, Gtk::PACK_SHRINK);
+  box.pack_start(button, Gtk::PACK_SHRINK);
+  frame.add(box);
+}
+
+}  // namespace
+
 InternetOptionsWindow::InternetOptionsWindow() {
   set_control_name(*this, "frmInternetOptions");
   set_title("Internet Options");
@@ -59,47 +82,21 @@ InternetOptionsWindow::InternetOptionsWindow() {
   home_box_.pack_start(home_row_, Gtk::PACK_SHRINK);
   home_frame_.add(home_box_);
 
-  history_frame_.set_label("Browsing history");
-  history_text_.set_text("The pages you have visited are kept so that you can find them again.");
-  history_text_.set_xalign(0.0F);
-  history_text_.set_line_wrap(true);
-  set_control_name(cmdClearHistory, "cmdClearHistory");
-  cmdClearHistory.set_label("Clear _History");
-  cmdClearHistory.set_use_underline(true);
-  cmdClearHistory.set_halign(Gtk::ALIGN_START);
-  history_box_.set_border_width(8);
-  history_box_.pack_start(history_text_, Gtk::PACK_SHRINK);
-  history_box_.pack_start(cmdClearHistory, Gtk::PACK_SHRINK);
-  history_frame_.add(history_box_);
-
-  website_data_frame_.set_label("Cookies and website data");
-  website_data_text_.set_text(
-      "Web sites keep logins, settings and stored pages here between visits. Deleting "
-      "them signs you out everywhere, also in the browser windows that are open.");
-  website_data_text_.set_xalign(0.0F);
-  website_data_text_.set_line_wrap(true);
-  set_control_name(cmdDeleteWebsiteData, "cmdDeleteWebsiteData");
-  cmdDeleteWebsiteData.set_label("_Delete Cookies and Website Data");
-  cmdDeleteWebsiteData.set_use_underline(true);
-  cmdDeleteWebsiteData.set_halign(Gtk::ALIGN_START);
-  website_data_box_.set_border_width(8);
-  website_data_box_.pack_start(website_data_text_, Gtk::PACK_SHRINK);
-  website_data_box_.pack_start(cmdDeleteWebsiteData, Gtk::PACK_SHRINK);
-  website_data_frame_.add(website_data_box_);
+  fill_section(history_frame_, history_box_, history_text_, "Browsing history",
+               "The pages you have visited are kept so that you can find them again.",
+               cmdClearHistory, "cmdClearHistory", "Clear _History");
+  fill_section(website_data_frame_, website_data_box_, website_data_text_,
+               "Cookies and website data",
+               "Web sites keep logins, settings and stored pages here between visits. Deleting "
+               "them signs you out everywhere, also in the browser windows that are open.",
+               cmdDeleteWebsiteData, "cmdDeleteWebsiteData", "_Delete Cookies and Website Data");
 
   set_control_name(lblMessage, "lblMessage");
   lblMessage.set_xalign(0.0F);
 
-  for (auto [button, name, caption] :
-       {std::tuple{&cmdOk, "cmdOk", "_OK"}, std::tuple{&cmdCancel, "cmdCancel", "_Cancel"},
-        std::tuple{&cmdApply, "cmdApply", "_Apply"}}) {
-    set_control_name(*button, name);
-    button->set_label(caption);
-    button->set_use_underline(true);
-    buttons_.pack_start(*button);
-  }
-  buttons_.set_layout(Gtk::BUTTONBOX_END);
-  buttons_.set_spacing(6);
+  pack_dialog_buttons(buttons_, {{&cmdOk, "cmdOk", "_OK"},
+                                 {&cmdCancel, "cmdCancel", "_Cancel"},
+                                 {&cmdApply, "cmdApply", "_Apply"}});
   cmdOk.set_can_default(true);
 
   layout_.pack_start(home_frame_, Gtk::PACK_SHRINK);
