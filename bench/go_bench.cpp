@@ -16,7 +16,7 @@
 #include "browser/navigation.h"
 #include "desktop/gtk_desktop_services.h"
 #include "desktop/program_style.h"
-#include "engine/web_browser.h"
+#include "engine/control/web_browser.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "desktop/gtk_desktop_services.h"
 #include "desktop/product_art.h"
 #include "desktop/program_style.h"
-#include "engine/downloads.h"
-#include "engine/webkit_browser.h"
+#include "engine/downloads/downloads.h"
+#include "engine/control/webkit_browser.h"
 
 int main(int argc, char** argv) {
   Gtk::Main kit(argc, argv);

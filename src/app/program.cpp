@@ -14,7 +14,7 @@
 #include "browser/window_commands.h"
 #include "desktop/guarded.h"
 #include "desktop/user_paths.h"
-#include "engine/web_browser.h"
+#include "engine/control/web_browser.h"
 #include "favorites/add_favorite.h"
 #include "favorites/fav_window.h"
 #include "favorites/folder_panes.h"

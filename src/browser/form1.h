@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "desktop/timer.h"
-#include "engine/web_browser.h"
+#include "engine/control/web_browser.h"
 
 namespace kv {
 

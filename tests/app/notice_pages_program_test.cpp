@@ -5,7 +5,7 @@
 
 #include "app/program.h"
 #include "browser/form1.h"
-#include "engine/webkit_browser.h"
+#include "engine/control/webkit_browser.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
 #include "support/scripted_desktop_services.h"

@@ -3,7 +3,7 @@
 #include <gtkmm/clipboard.h>
 
 #include "browser/form1.h"
-#include "engine/webkit_browser.h"
+#include "engine/control/webkit_browser.h"
 #include "page/page_commands.h"
 #include "page/text_size.h"
 #include "support/engine_window.h"

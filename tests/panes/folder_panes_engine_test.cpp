@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "browser/form1.h"
-#include "engine/folder_scheme.h"
-#include "engine/webkit_browser.h"
+#include "engine/pages/folder_scheme.h"
+#include "engine/control/webkit_browser.h"
 #include "favorites/folder_panes.h"
 #include "shell/history_store.h"
 #include "shell/shell_folders.h"

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "engine/history_recorder.h"
+#include "engine/control/history_recorder.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/webkit_browser.h"
+#include "engine/control/webkit_browser.h"
 
 namespace kv::test {
 

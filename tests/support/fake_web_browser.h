@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/web_browser.h"
+#include "engine/control/web_browser.h"
 
 namespace kv::test {
 

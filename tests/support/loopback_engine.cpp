@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/webkit_browser.h"
+#include "engine/control/webkit_browser.h"
 #include "support/local_server.h"
 
 namespace kv::test {

@@ -7,7 +7,7 @@
 
 #include "app/program.h"
 #include "browser/form1.h"
-#include "engine/web_browser.h"
+#include "engine/control/web_browser.h"
 #include "support/fake_web_browser.h"
 #include "support/recording_program_launcher.h"
 #include "support/scripted_desktop_services.h"

@@ -8,7 +8,7 @@
 #include "desktop/dialog_buttons.h"
 #include "desktop/internet_settings.h"
 #include "desktop/user_paths.h"
-#include "engine/web_profile.h"
+#include "engine/profile/web_profile.h"
 
 namespace kv {
 

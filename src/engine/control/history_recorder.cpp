@@ -1,0 +1,90 @@
+#include "engine/control/history_recorder.h"
+
+#include <glib.h>
+
+#include <cstdint>
+
+#include "desktop/guarded.h"
+#include "shell/history_store.h"
+
+namespace kv {
+namespace {
+
+constexpr const char* kStateKey = "kv-history-load";
+
+// Per view: the load in progress, and the visit still waiting for its title.
+struct LoadState {
+  bool failed = false;
+  std::int64_t untitled_visit = 0;
+  std::string untitled_address;
+};
+
+std::string text_or_empty(const char* text) {
+  return text != nullptr ? text : "";
+}
+
+void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
+  auto* state = static_cast<LoadState*>(data);
+  if (event == WEBKIT_LOAD_STARTED) {
+    state->failed = false;
+    state->untitled_visit = 0;
+  }
+  if (event != WEBKIT_LOAD_FINISHED || state->failed) return;
+  guarded([view, state] {
+    const std::string address = text_or_empty(webkit_web_view_get_uri(view));
+    // The engine's own error page for a failed load stands under the failed address, but
+    // its document is about:blank.
+    WebKitWebResource* main = webkit_web_view_get_main_resource(view);
+    if (main == nullptr || !recorded_in_history(text_or_empty(webkit_web_resource_get_uri(main))) ||
+        !recorded_in_history(address)) {
+      return;
+    }
+    const std::string title = text_or_empty(webkit_web_view_get_title(view));
+    const std::int64_t visit =
+        browsing_history().record(address, title, HistoryStore::Clock::now());
+    if (visit != 0 && title.empty()) {
+      state->untitled_visit = visit;
+      state->untitled_address = address;
+    }
+  });
+}
+
+// Titles usually arrive just after the load completes; the first one names the visit.
+void on_title(WebKitWebView* view, GParamSpec* /*property*/, gpointer data) {
+  auto* state = static_cast<LoadState*>(data);
+  if (state->untitled_visit == 0) return;
+  guarded([view, state] {
+    const std::string title = text_or_empty(webkit_web_view_get_title(view));
+    if (title.empty()) return;
+    if (text_or_empty(webkit_web_view_get_uri(view)) == state->untitled_address) {
+      browsing_history().set_title(state->untitled_visit, title);
+    }
+    state->untitled_visit = 0;
+  });
+}
+
+gboolean on_load_failed(WebKitWebView* /*view*/, WebKitLoadEvent /*event*/, gchar* /*uri*/,
+                        GError* /*error*/, gpointer data) {
+  static_cast<LoadState*>(data)->failed = true;
+  return FALSE;  // others may still show their error page
+}
+
+}  // namespace
+
+bool recorded_in_history(const std::string& address) {
+  const char* scheme = g_uri_peek_scheme(address.c_str());
+  if (scheme == nullptr) return false;
+  const std::string name = scheme;
+  return name == "http" || name == "https" || name == "file";
+}
+
+void record_completed_pages(WebKitWebView* view) {
+  auto* state = new LoadState;
+  g_object_set_data_full(G_OBJECT(view), kStateKey, state,
+                         [](gpointer data) { delete static_cast<LoadState*>(data); });
+  g_signal_connect(view, "load-changed", G_CALLBACK(on_load_changed), state);
+  g_signal_connect(view, "load-failed", G_CALLBACK(on_load_failed), state);
+  g_signal_connect(view, "notify::title", G_CALLBACK(on_title), state);
+}
+
+}  // namespace kv

@@ -1,0 +1,372 @@
+#include "engine/control/webkit_browser.h"
+
+#include <glibmm/main.h>
+#include <gtkmm/widget.h>
+
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "desktop/guarded.h"
+#include "desktop/internet_settings.h"
+#include "engine/pages/certificate_page.h"
+#include "engine/pages/crash_page.h"
+#include "engine/pages/folder_scheme.h"
+#include "engine/control/history_recorder.h"
+#include "engine/control/kept_selection.h"
+#include "engine/control/page_focus_wait.h"
+#include "engine/control/webkit_page_commands.h"
+
+namespace kv {
+namespace {
+
+// Whether the engine would take `url` for a script address. Like the engine, this skips
+// leading controls and spaces and ignores tabs and line breaks inside the scheme.
+bool is_script_address(const Glib::ustring& url) {
+  constexpr std::string_view kScript = "javascript:";
+  const std::string& raw = url.raw();
+  std::size_t at = 0;
+  while (at < raw.size() && static_cast<unsigned char>(raw[at]) <= 0x20) ++at;
+  std::string scheme;
+  for (; at < raw.size() && scheme.size() < kScript.size(); ++at) {
+    const char c = raw[at];
+    if (c == '\t' || c == '\n' || c == '\r') continue;
+    scheme += g_ascii_tolower(c);
+  }
+  return scheme == kScript;
+}
+
+// A command this soon after the view took the focus waits for the page to know of it.
+constexpr gint64 kRecentFocusMicros = 1000 * 1000;
+constexpr std::chrono::milliseconds kFocusWaitLimit{2000};
+
+bool is_editing_command(std::int32_t cmd) {
+  switch (cmd) {
+    case olecmd::kCut:
+    case olecmd::kCopy:
+    case olecmd::kPaste:
+    case olecmd::kUndo:
+    case olecmd::kSelectAll:
+    case olecmd::kClearSelection:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
+  GtkWidget* made = nullptr;
+  if (related != nullptr) {
+    // Shares the opener's context, settings and web process, as the engine requires of
+    // a view handed back for a page's window request.
+    made = webkit_web_view_new_with_related_view(related->view());
+    opener_view_ = related->view();
+    g_object_add_weak_pointer(G_OBJECT(opener_view_), reinterpret_cast<gpointer*>(&opener_view_));
+  } else {
+    made = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", shared_web_context(),
+                                   "settings", shared_web_settings(), nullptr));
+  }
+  view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(made));
+  gtk_widget_show(made);
+  // First, so that its load-failed handler runs before any that stops the emission.
+  record_completed_pages(view_);
+  offer_certificate_exceptions(view_);
+  show_ended_pages(view_);
+  keep_selection_in_background(view_);
+  connect_events();
+}
+
+WebKitBrowser::~WebKitBrowser() {
+  // Safe whether or not the view was destroyed already: disposing drops the handlers.
+  g_signal_handlers_disconnect_by_data(view_, this);
+  cancel_title_query();
+  if (opener_view_ != nullptr) {
+    g_object_remove_weak_pointer(G_OBJECT(opener_view_),
+                                 reinterpret_cast<gpointer*>(&opener_view_));
+  }
+  if (!view_destroyed_) gtk_widget_destroy(GTK_WIDGET(view_));
+  g_object_unref(view_);
+}
+
+Gtk::Widget& WebKitBrowser::widget() {
+  // The wrapper does not take the view over: our reference stays ours.
+  return *Glib::wrap(GTK_WIDGET(view_));
+}
+
+void WebKitBrowser::Navigate(const Glib::ustring& url) {
+  // A script address would run in the shown page, and an alert it raised would hold the
+  // page (and every later navigation) until answered; the control navigates to pages only.
+  if (is_script_address(url)) return;
+  webkit_web_view_load_uri(view_, url.c_str());
+}
+
+void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& item_id_list) {
+  guarded([&] { show_shell_folder(view_, item_id_list); });
+}
+
+void WebKitBrowser::GoBack() {
+  webkit_web_view_go_back(view_);
+}
+void WebKitBrowser::GoForward() {
+  webkit_web_view_go_forward(view_);
+}
+void WebKitBrowser::GoHome() {
+  Navigate(configured_home_page());
+}
+void WebKitBrowser::Stop() {
+  webkit_web_view_stop_loading(view_);
+}
+void WebKitBrowser::Refresh() {
+  webkit_web_view_reload(view_);
+}
+
+void WebKitBrowser::SetDesignMode(const Glib::ustring& value) {
+  // The value travels as an argument, never as script text, so no value can run code.
+  GVariantDict arguments;
+  g_variant_dict_init(&arguments, nullptr);
+  g_variant_dict_insert_value(&arguments, "value", g_variant_new_string(value.c_str()));
+  webkit_web_view_call_async_javascript_function(view_, "document.designMode = value;", -1,
+                                                 g_variant_dict_end(&arguments), nullptr, nullptr,
+                                                 nullptr, nullptr, nullptr);
+}
+
+Glib::ustring WebKitBrowser::current_uri() const {
+  const char* uri = webkit_web_view_get_uri(view_);
+  return uri != nullptr ? uri : "";
+}
+
+Glib::ustring WebKitBrowser::LocationURL() const {
+  return current_uri();
+}
+
+Glib::ustring WebKitBrowser::LocationName() const {
+  const char* title = webkit_web_view_get_title(view_);
+  if (title != nullptr && *title != '\0') return title;
+  if (!document_title_.empty()) return document_title_;
+  return current_uri();
+}
+
+void WebKitBrowser::SetFocus() {
+  gtk_widget_grab_focus(GTK_WIDGET(view_));
+}
+void WebKitBrowser::SetVisible(bool visible) {
+  gtk_widget_set_visible(GTK_WIDGET(view_), visible ? TRUE : FALSE);
+}
+bool WebKitBrowser::Visible() const {
+  return gtk_widget_get_visible(GTK_WIDGET(view_)) != FALSE;
+}
+
+bool WebKitBrowser::is_related_to(const WebKitBrowser& opener) const {
+  return opener_view_ != nullptr && opener_view_ == opener.view_;
+}
+
+void WebKitBrowser::exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,
+                            std::optional<ExecArg> out) {
+  // Copy from the address box moves the focus into the page just before it: the page
+  // must know that it has the focus before an editing command reaches it.
+  if (is_editing_command(cmd) && g_get_monotonic_time() - focused_at_ < kRecentFocusMicros) {
+    WebKitWebView* view = view_;
+    run_when_page_has_focus(
+        view_, alive_, [view, cmd, opt, in, out] { exec_page_command(view, cmd, opt, in, out); },
+        kFocusWaitLimit);
+    return;
+  }
+  exec_page_command(view_, cmd, opt, in, out);
+}
+
+void WebKitBrowser::on_focus(WebKitWebView* view, GParamSpec* /*property*/, gpointer self) {
+  if (gtk_widget_is_focus(GTK_WIDGET(view)) != FALSE) {
+    static_cast<WebKitBrowser*>(self)->focused_at_ = g_get_monotonic_time();
+  }
+}
+
+void WebKitBrowser::connect_events() {
+  g_signal_connect(view_, "load-changed", G_CALLBACK(on_load_changed), this);
+  g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(on_progress), this);
+  g_signal_connect(view_, "notify::title", G_CALLBACK(on_title), this);
+  g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(on_mouse_target), this);
+  g_signal_connect(view_, "create", G_CALLBACK(on_create), this);
+  g_signal_connect(view_, "destroy", G_CALLBACK(on_destroy), this);
+  g_signal_connect(view_, "notify::is-focus", G_CALLBACK(on_focus), this);
+  // "ready-to-show" needs nothing: NewWindow2's handler has shown the new window. A
+  // page's window.close() ("close") is ignored: windows close by their own close box.
+}
+
+void WebKitBrowser::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event, gpointer self) {
+  auto* browser = static_cast<WebKitBrowser*>(self);
+  switch (event) {
+    case WEBKIT_LOAD_STARTED:
+      browser->load_started();
+      break;
+    case WEBKIT_LOAD_COMMITTED:
+      browser->document_title_.clear();
+      browser->window_requests_.page_loaded();
+      guarded([&] { browser->NavigateComplete2.emit(browser->current_uri()); });
+      break;
+    case WEBKIT_LOAD_FINISHED:  // also after a failed or stopped load
+      browser->load_finished();
+      break;
+    case WEBKIT_LOAD_REDIRECTED:
+      break;
+  }
+}
+
+void WebKitBrowser::load_started() {
+  // A load that is still waiting for its title completes before the next one begins.
+  if (title_query_ != nullptr) complete_document();
+  loading_ = true;
+  guarded([&] { DownloadBegin.emit(); });
+  if (early_progress_) {
+    const std::int32_t percent = *early_progress_;
+    early_progress_.reset();
+    guarded([&] { ProgressChange.emit(percent, 100); });
+  }
+}
+
+void WebKitBrowser::load_finished() {
+  loading_ = false;
+  finished_uri_ = current_uri();
+  const char* title = webkit_web_view_get_title(view_);
+  if (title != nullptr && *title != '\0') {
+    complete_document();
+    return;
+  }
+  // The engine sends a page's title with the page's next drawing, often after the load
+  // has finished. Reading it from the page first keeps the control's order: the title,
+  // then DocumentComplete with LocationName naming the page. A page too busy to answer
+  // (a script dialog, an endless loop) completes without it.
+  constexpr guint kTitleWaitMs = 500;
+  title_query_ = g_cancellable_new();
+  title_timer_ = g_timeout_add(kTitleWaitMs, &WebKitBrowser::on_title_overdue, this);
+  webkit_web_view_evaluate_javascript(view_, "document.title", -1, nullptr, nullptr, title_query_,
+                                      &WebKitBrowser::on_title_answer, this);
+}
+
+void WebKitBrowser::on_title_answer(GObject* view, GAsyncResult* result, gpointer self) {
+  GError* error = nullptr;
+  JSCValue* value =
+      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, &error);
+  const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED) != FALSE;
+  g_clear_error(&error);
+  Glib::ustring title;
+  if (value != nullptr) {
+    if (jsc_value_is_string(value) != FALSE) {
+      gchar* text = jsc_value_to_string(value);
+      title = text != nullptr ? text : "";
+      g_free(text);
+    }
+    g_object_unref(value);
+  }
+  // Cancelled: the control may be gone, or has completed this load already.
+  if (cancelled) return;
+  auto* browser = static_cast<WebKitBrowser*>(self);
+  if (!title.empty()) {
+    browser->document_title_ = title;
+    browser->emit_title(title);
+  }
+  browser->complete_document();
+}
+
+gboolean WebKitBrowser::on_title_overdue(gpointer self) {
+  auto* browser = static_cast<WebKitBrowser*>(self);
+  browser->title_timer_ = 0;
+  browser->complete_document();
+  return G_SOURCE_REMOVE;
+}
+
+void WebKitBrowser::cancel_title_query() {
+  if (title_timer_ != 0) g_source_remove(title_timer_);
+  title_timer_ = 0;
+  if (title_query_ != nullptr) {
+    g_cancellable_cancel(title_query_);
+    g_clear_object(&title_query_);
+  }
+}
+
+void WebKitBrowser::complete_document() {
+  cancel_title_query();
+  guarded([&] { DownloadComplete.emit(); });
+  guarded([&] { DocumentComplete.emit(finished_uri_); });
+}
+
+void WebKitBrowser::on_progress(WebKitWebView* view, GParamSpec* /*property*/, gpointer self) {
+  auto* browser = static_cast<WebKitBrowser*>(self);
+  const double value = webkit_web_view_get_estimated_load_progress(view);
+  const auto percent = static_cast<std::int32_t>(std::lround(100.0 * value));
+  // The engine reports a load's first progress just before the load's start; it is held
+  // back until then so that DownloadBegin comes first.
+  if (!browser->loading_) {
+    browser->early_progress_ = percent;
+    return;
+  }
+  guarded([&] { browser->ProgressChange.emit(percent, 100); });
+}
+
+void WebKitBrowser::on_title(WebKitWebView* view, GParamSpec* /*property*/, gpointer self) {
+  auto* browser = static_cast<WebKitBrowser*>(self);
+  const char* title = webkit_web_view_get_title(view);
+  browser->emit_title(title != nullptr ? title : "");
+}
+
+void WebKitBrowser::emit_title(const Glib::ustring& title) {
+  // The engine's own report of a title already read from the page is not repeated.
+  if (title == last_title_) return;
+  last_title_ = title;
+  guarded([&] { TitleChange.emit(title); });
+}
+
+void WebKitBrowser::on_mouse_target(WebKitWebView* /*view*/, WebKitHitTestResult* hit,
+                                    guint /*modifiers*/, gpointer self) {
+  auto* browser = static_cast<WebKitBrowser*>(self);
+  const char* link = webkit_hit_test_result_context_is_link(hit) != FALSE
+                         ? webkit_hit_test_result_get_link_uri(hit)
+                         : nullptr;
+  if (link != nullptr) {
+    browser->over_link_ = true;
+    guarded([&] { browser->StatusTextChange.emit(link); });
+  } else if (browser->over_link_) {
+    // Cleared once when the pointer leaves a link, not on every move after.
+    browser->over_link_ = false;
+    guarded([&] { browser->StatusTextChange.emit(""); });
+  }
+}
+
+GtkWidget* WebKitBrowser::on_create(WebKitWebView* /*view*/, WebKitNavigationAction* action,
+                                    gpointer self) {
+  auto* browser = static_cast<WebKitBrowser*>(self);
+  const bool user_gesture = webkit_navigation_action_is_user_gesture(action) != FALSE;
+  if (!browser->window_requests_.may_ask(user_gesture)) return nullptr;
+  WebBrowser* target = nullptr;
+  bool cancel = false;
+  guarded([&] { browser->NewWindow2.emit(target, cancel); });
+  if (target != nullptr) browser->window_requests_.window_opened(user_gesture);
+  if (cancel || target == nullptr) return nullptr;
+  auto* control = dynamic_cast<WebKitBrowser*>(target);
+  // The engine accepts only a view related to the requesting one.
+  if (control == nullptr || !control->is_related_to(*browser)) return nullptr;
+  // The new window's own start-up navigation was started first; without this load the
+  // start page would win over the page the opener asked for.
+  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+  const char* uri = webkit_uri_request_get_uri(request);
+  if (uri == nullptr || *uri == '\0' || g_strcmp0(uri, "about:blank") == 0) {
+    webkit_web_view_stop_loading(control->view_);
+  } else {
+    webkit_web_view_load_request(control->view_, request);
+  }
+  // Although the signal is marked transfer-full, the engine takes a reference of its own
+  // rather than adopting the returned one, so none is added here (an added one would
+  // keep the view for ever); the new control's reference keeps it.
+  return GTK_WIDGET(control->view_);
+}
+
+void WebKitBrowser::on_destroy(GtkWidget* /*view*/, gpointer self) {
+  static_cast<WebKitBrowser*>(self)->view_destroyed_ = true;
+}
+
+std::unique_ptr<WebBrowser> WebKitBrowserFactory::create(WebBrowser* related) {
+  return std::make_unique<WebKitBrowser>(dynamic_cast<WebKitBrowser*>(related));
+}
+
+}  // namespace kv

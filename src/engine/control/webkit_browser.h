@@ -1,0 +1,113 @@
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <memory>
+
+#include "engine/control/web_browser.h"
+#include "engine/control/web_engine.h"
+#include "engine/control/window_request_quota.h"
+
+namespace Gtk {
+class Widget;
+}
+
+namespace kv {
+
+// The browser control on WebKitGTK.
+//
+// The control holds its own reference on the view, so it may be destroyed before or
+// after the container that shows the view: when the container goes first the view is
+// only destroyed (and stays allocated until the control lets it go); when the control
+// goes first it destroys the view, which leaves its container.
+//
+// Each top-level load raises DownloadBegin, ProgressChange (several), NavigateComplete2,
+// TitleChange, DownloadComplete and DocumentComplete; a failed or stopped load raises
+// DownloadBegin, DownloadComplete and DocumentComplete. DocumentComplete waits for the
+// page's title, so that LocationName names the page by then.
+//
+// NewWindow2 loads the requested page only when its handler sets ppDisp to a control
+// made by WebKitBrowserFactory::create(this control) and leaves Cancel false. Requests a
+// page makes without the user asking are dropped without NewWindow2 once the handler has
+// made kUnaskedWindowsPerPage windows for that page.
+class WebKitBrowser : public WebBrowser {
+ public:
+  // `related`: the control of a page that asked for a new window, or nullptr. A related
+  // control shares the requesting one's session and process, and only a related control
+  // may be handed back through the requesting control's NewWindow2.
+  explicit WebKitBrowser(WebKitBrowser* related = nullptr);
+  ~WebKitBrowser() override;
+  WebKitBrowser(const WebKitBrowser&) = delete;
+  WebKitBrowser& operator=(const WebKitBrowser&) = delete;
+  WebKitBrowser(WebKitBrowser&&) = delete;
+  WebKitBrowser& operator=(WebKitBrowser&&) = delete;
+
+  // Take it out of a container with gtk_container_remove, not gtkmm's remove(), which
+  // would keep a reference to the view for ever.
+  Gtk::Widget& widget() override;
+  void Navigate(const Glib::ustring& url) override;
+  void Navigate2(const std::vector<std::uint8_t>& item_id_list) override;
+  void GoBack() override;
+  void GoForward() override;
+  void GoHome() override;
+  void Stop() override;
+  void Refresh() override;
+  void SetDesignMode(const Glib::ustring& value) override;
+  [[nodiscard]] Glib::ustring LocationURL() const override;
+  [[nodiscard]] Glib::ustring LocationName() const override;
+  void SetFocus() override;
+  void SetVisible(bool visible) override;
+  [[nodiscard]] bool Visible() const override;
+
+  [[nodiscard]] WebKitWebView* view() const { return view_; }
+  // Whether this control was made for a window requested by `opener`'s page.
+  [[nodiscard]] bool is_related_to(const WebKitBrowser& opener) const;
+
+ protected:
+  void exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,
+               std::optional<ExecArg> out) override;
+
+ private:
+  static void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
+  static void on_progress(WebKitWebView* view, GParamSpec* property, gpointer self);
+  static void on_title(WebKitWebView* view, GParamSpec* property, gpointer self);
+  static void on_mouse_target(WebKitWebView* view, WebKitHitTestResult* hit, guint modifiers,
+                              gpointer self);
+  static GtkWidget* on_create(WebKitWebView* view, WebKitNavigationAction* action, gpointer self);
+  static void on_destroy(GtkWidget* view, gpointer self);
+  static void on_focus(WebKitWebView* view, GParamSpec* property, gpointer self);
+  static void on_title_answer(GObject* view, GAsyncResult* result, gpointer self);
+  static gboolean on_title_overdue(gpointer self);
+
+  void connect_events();
+  void load_started();
+  void load_finished();
+  void emit_title(const Glib::ustring& title);
+  void complete_document();
+  void cancel_title_query();
+  [[nodiscard]] Glib::ustring current_uri() const;
+
+  WebKitWebView* view_ = nullptr;         // our own reference
+  WebKitWebView* opener_view_ = nullptr;  // compared only, never used
+  bool view_destroyed_ = false;           // the container destroyed the view already
+  gint64 focused_at_ = 0;                 // when the view last took the focus
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for deferred commands
+  bool over_link_ = false;                                      // the last status text named a link
+  bool loading_ = false;                        // between a load's start and its end
+  std::optional<std::int32_t> early_progress_;  // reported before its load started
+  Glib::ustring last_title_;                    // the title TitleChange reported last
+  Glib::ustring document_title_;                // the title as read from the page
+  // A finished load whose DocumentComplete waits for the page's title.
+  Glib::ustring finished_uri_;
+  GCancellable* title_query_ = nullptr;
+  guint title_timer_ = 0;
+  WindowRequestQuota window_requests_;  // of the page shown now
+};
+
+class WebKitBrowserFactory : public WebBrowserFactory {
+ public:
+  // A related control when `related` is a WebKitBrowser, otherwise a new top-level one.
+  std::unique_ptr<WebBrowser> create(WebBrowser* related) override;
+};
+
+}  // namespace kv

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "engine/downloads/save_question.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kv {
+
+// The GTK save dialog for a download: opens in the question's folder with its file
+// name, asks before it replaces a file, and answers once when closed.
+void run_download_save_dialog(const SaveQuestion& question,
+                              std::function<void(std::optional<std::string>)> answer);
+
+}  // namespace kv

@@ -1,0 +1,318 @@
+#include "engine/downloads/downloads.h"
+
+#include <gio/gio.h>
+#include <glibmm/main.h>
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+
+#include "desktop/guarded.h"
+#include "desktop/user_paths.h"
+#include "engine/downloads/download_files.h"
+#include "engine/downloads/download_save_dialog.h"
+#include "engine/downloads/download_window.h"
+
+namespace kv {
+namespace {
+
+// Progress is shown at most this often: the engine reports every few kilobytes.
+constexpr gint64 kProgressEveryMicros = 100 * 1000;
+
+bool open_with_default_handler(const std::string& uri) {
+  GdkAppLaunchContext* context = gdk_display_get_app_launch_context(gdk_display_get_default());
+  const bool opened = g_app_info_launch_default_for_uri(uri.c_str(), G_APP_LAUNCH_CONTEXT(context),
+                                                        nullptr) != FALSE;
+  g_object_unref(context);
+  return opened;
+}
+
+struct Desktop {
+  SaveChooser choose = &run_download_save_dialog;
+  UriOpener open = &open_with_default_handler;
+};
+
+Desktop& desktop() {
+  static Desktop services;
+  return services;
+}
+
+std::string file_uri(const std::string& path) {
+  gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+  std::string made = uri != nullptr ? uri : "";
+  g_free(uri);
+  return made;
+}
+
+std::string folder_of(const std::string& path) {
+  gchar* folder = g_path_get_dirname(path.c_str());
+  std::string made = folder;
+  g_free(folder);
+  return made;
+}
+
+// The host a download comes from, as the user knows it from the address.
+std::string source_of(WebKitDownload* download) {
+  const char* uri = webkit_uri_request_get_uri(webkit_download_get_request(download));
+  GUri* parsed = uri != nullptr ? g_uri_parse(uri, G_URI_FLAGS_NONE, nullptr) : nullptr;
+  if (parsed == nullptr) return "an unknown address";
+  const char* host = g_uri_get_host(parsed);
+  std::string source = host != nullptr && *host != '\0'
+                           ? std::string(host)
+                           : "a " + std::string(g_uri_get_scheme(parsed)) + ": address";
+  g_uri_unref(parsed);
+  return source;
+}
+
+GtkWindow* window_of(WebKitDownload* download) {
+  WebKitWebView* view = webkit_download_get_web_view(download);
+  if (view == nullptr) return nullptr;
+  GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(view));
+  return gtk_widget_is_toplevel(top) != FALSE && GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr;
+}
+
+// One download, from the engine's start to the user closing its window.
+class Download : public std::enable_shared_from_this<Download> {
+ public:
+  explicit Download(WebKitDownload* download)
+      : download_(WEBKIT_DOWNLOAD(g_object_ref(download))), source_(source_of(download)) {}
+  ~Download() {
+    if (progress_timer_ != 0) g_source_remove(progress_timer_);
+    g_signal_handlers_disconnect_by_data(download_, this);
+    g_object_unref(download_);
+  }
+  Download(const Download&) = delete;
+  Download& operator=(const Download&) = delete;
+  Download(Download&&) = delete;
+  Download& operator=(Download&&) = delete;
+
+  void connect() {
+    g_signal_connect(download_, "decide-destination", G_CALLBACK(&Download::on_decide), this);
+    g_signal_connect(download_, "received-data", G_CALLBACK(&Download::on_received), this);
+    g_signal_connect(download_, "failed", G_CALLBACK(&Download::on_failed), this);
+    g_signal_connect(download_, "finished", G_CALLBACK(&Download::on_finished), this);
+  }
+
+  // Quietly: the partial file goes, and the window with it.
+  void cancel() {
+    if (ended_) return;
+    cancelled_ = true;
+    webkit_download_cancel(download_);
+    if (!partial_.empty()) discard_partial_file(partial_);
+    if (window_) window_->hide();
+  }
+
+  [[nodiscard]] bool ended() const { return ended_; }
+  [[nodiscard]] DownloadWindow* shown_window() const {
+    return window_ && window_->get_visible() ? window_.get() : nullptr;
+  }
+
+ private:
+  static gboolean on_decide(WebKitDownload* download, gchar* suggested, gpointer self) {
+    auto* me = static_cast<Download*>(self);
+    me->file_name_ = download_file_name(suggested != nullptr ? suggested : "");
+    me->asking_ = true;
+    std::weak_ptr<Download> weak = me->weak_from_this();
+    const SaveQuestion question{window_of(download), download_dir(), me->file_name_};
+    guarded([&] {
+      desktop().choose(question, [weak](std::optional<std::string> path) {
+        if (auto alive = weak.lock()) alive->answered(std::move(path));
+      });
+    });
+    // The engine holds the download until the destination is set.
+    return TRUE;
+  }
+
+  static void on_received(WebKitDownload* /*download*/, guint64 /*length*/, gpointer self) {
+    static_cast<Download*>(self)->show_progress(false);
+  }
+
+  static gboolean on_progress_due(gpointer self) {
+    auto* me = static_cast<Download*>(self);
+    me->progress_timer_ = 0;
+    me->show_progress(true);
+    return G_SOURCE_REMOVE;
+  }
+
+  static void on_failed(WebKitDownload* /*download*/, GError* error, gpointer self) {
+    auto* me = static_cast<Download*>(self);
+    // Our own cancel: its reason, if any, is set already.
+    if (g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER)) {
+      return;
+    }
+    if (!me->failure_) me->failure_ = error->message;
+  }
+
+  static void on_finished(WebKitDownload* /*download*/, gpointer self) {
+    static_cast<Download*>(self)->end();
+  }
+
+  void answered(std::optional<std::string> path) {
+    asking_ = false;
+    if (!path) {
+      cancel();
+      if (ended_) retire();
+      return;
+    }
+    final_ = std::move(*path);
+    if (ended_) {
+      // It failed while the dialog was open.
+      show_ended();
+      return;
+    }
+    std::string error;
+    if (auto partial = reserve_partial_file(final_, error)) {
+      partial_ = std::move(*partial);
+      // The partial file is ours, made empty just now.
+      webkit_download_set_allow_overwrite(download_, TRUE);
+      webkit_download_set_destination(download_, file_uri(partial_).c_str());
+    } else {
+      failure_ = "the file could not be made in " + folder_of(final_) + " (" + error + ")";
+      webkit_download_cancel(download_);
+    }
+    open_window();
+    if (failure_) window_->show_failed(*failure_);
+  }
+
+  void open_window() {
+    window_ = std::make_unique<DownloadWindow>(file_name_, source_);
+    window_->cmdCancel.signal_clicked().connect([this] { cancel(); });
+    window_->cmdClose.signal_clicked().connect([this] { close(); });
+    window_->cmdOpen.signal_clicked().connect([this] { open(final_); });
+    window_->cmdOpenFolder.signal_clicked().connect([this] { open(folder_of(final_)); });
+    // The close box cancels a download that runs, and closes one that has ended.
+    window_->signal_delete_event().connect([this](GdkEventAny*) {
+      if (ended_) {
+        close();
+      } else {
+        cancel();
+      }
+      return true;
+    });
+    show_progress(true);
+    window_->show();
+  }
+
+  void show_progress(bool now) {
+    if (!window_ || ended_) return;
+    const gint64 time = g_get_monotonic_time();
+    if (!now && time - shown_at_ < kProgressEveryMicros) {
+      // The last report before a pause must still be shown.
+      if (progress_timer_ == 0) {
+        progress_timer_ =
+            g_timeout_add(kProgressEveryMicros / 1000, &Download::on_progress_due, this);
+      }
+      return;
+    }
+    shown_at_ = time;
+    WebKitURIResponse* response = webkit_download_get_response(download_);
+    const guint64 total =
+        response != nullptr ? webkit_uri_response_get_content_length(response) : 0;
+    window_->show_progress(webkit_download_get_received_data_length(download_), total);
+  }
+
+  void end() {
+    if (ended_) return;
+    ended_ = true;
+    if (cancelled_) {
+      if (!partial_.empty()) discard_partial_file(partial_);
+      if (!asking_) retire();
+      return;
+    }
+    // A failure while the save dialog is open is shown once it is answered.
+    if (!asking_) show_ended();
+  }
+
+  void show_ended() {
+    std::string error;
+    if (!failure_ && partial_.empty()) {
+      failure_ = "the connection ended before the file could be saved";
+    } else if (!failure_ && !complete_partial_file(partial_, final_, error)) {
+      failure_ = "it could not be saved as " + final_ + " (" + error + ")";
+    }
+    if (!window_) open_window();
+    if (failure_) {
+      if (!partial_.empty()) discard_partial_file(partial_);
+      window_->show_failed(*failure_);
+    } else {
+      window_->show_done(final_, webkit_download_get_received_data_length(download_));
+    }
+  }
+
+  void open(const std::string& path) {
+    if (!desktop().open(file_uri(path))) {
+      window_->lblStatus.set_text("No program could open " + path + ".");
+    }
+  }
+
+  void close() {
+    if (window_) window_->hide();
+    retire();
+  }
+
+  void retire();
+
+  WebKitDownload* download_;
+  std::string source_;
+  std::string file_name_;
+  std::string final_;
+  std::string partial_;
+  std::optional<std::string> failure_;
+  std::unique_ptr<DownloadWindow> window_;
+  gint64 shown_at_ = 0;
+  guint progress_timer_ = 0;
+  bool asking_ = false;
+  bool cancelled_ = false;
+  bool ended_ = false;
+};
+
+std::vector<std::shared_ptr<Download>>& all_downloads() {
+  static std::vector<std::shared_ptr<Download>> downloads;
+  return downloads;
+}
+
+void Download::retire() {
+  // Let go once the handler that retired it has returned.
+  Glib::signal_idle().connect_once([gone = this] {
+    std::erase_if(all_downloads(), [gone](const auto& d) { return d.get() == gone; });
+  });
+}
+
+void on_download_started(WebKitWebContext* /*context*/, WebKitDownload* download,
+                         gpointer /*data*/) {
+  guarded([&] {
+    auto made = std::make_shared<Download>(download);
+    made->connect();
+    all_downloads().push_back(std::move(made));
+  });
+}
+
+}  // namespace
+
+void use_download_desktop(SaveChooser chooser, UriOpener opener) {
+  desktop().choose = std::move(chooser);
+  desktop().open = std::move(opener);
+}
+
+void watch_downloads(WebKitWebContext* context) {
+  g_signal_connect(context, "download-started", G_CALLBACK(&on_download_started), nullptr);
+}
+
+std::vector<DownloadWindow*> download_windows() {
+  std::vector<DownloadWindow*> windows;
+  for (const auto& download : all_downloads()) {
+    if (DownloadWindow* window = download->shown_window()) windows.push_back(window);
+  }
+  return windows;
+}
+
+std::size_t downloads_in_progress() {
+  return static_cast<std::size_t>(std::count_if(all_downloads().begin(), all_downloads().end(),
+                                                [](const auto& d) { return !d->ended(); }));
+}
+
+void cancel_all_downloads() {
+  for (const auto& download : all_downloads()) download->cancel();
+}
+
+}  // namespace kv

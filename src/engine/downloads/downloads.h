@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/downloads/save_question.h"
+
+#include <webkit2/webkit2.h>
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+class DownloadWindow;
+
+// Answers with the chosen file's path, or nothing on Cancel; it may answer later.
+using SaveChooser =
+    std::function<void(const SaveQuestion&, std::function<void(std::optional<std::string>)>)>;
+// Opens a file:// URI with the desktop's default handler; false when nothing could.
+using UriOpener = std::function<bool(const std::string& uri)>;
+
+// Downloads ask with the GTK save dialog and open files with the desktop's default
+// handlers, unless these are replaced (tests answer and record instead).
+void use_download_desktop(SaveChooser chooser, UriOpener opener);
+
+// Handles every download of `context`: asks where to save it (in the download folder,
+// under the suggested name), receives it into a partial file there while a window shows
+// its progress, and renames it when complete. The page that started it stays as it was.
+void watch_downloads(WebKitWebContext* context);
+
+// The windows of the downloads that have not been closed yet, oldest first.
+std::vector<DownloadWindow*> download_windows();
+// Downloads that have not ended yet, including those whose save dialog is open.
+std::size_t downloads_in_progress();
+
+// Cancels every download that has not ended and removes its partial file, for the end
+// of the program (the engine's processes end with it).
+void cancel_all_downloads();
+
+}  // namespace kv

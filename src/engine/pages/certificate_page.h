@@ -1,0 +1,26 @@
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/pages/notice_scheme.h"
+
+namespace kv {
+
+// The certificate's problems in words, one per flag set; never empty.
+std::vector<std::string> certificate_problems(GTlsCertificateFlags errors);
+
+// The notice for a page at `address` on `host` whose certificate has `errors`. Its
+// "Continue" link trusts `certificate` for `host` until the program ends and loads the
+// address again.
+Notice certificate_notice(const std::string& address, const std::string& host,
+                          GTlsCertificate* certificate, GTlsCertificateFlags errors,
+                          bool can_go_back);
+
+// From now on a page of `view` refused for its certificate shows the certificate notice
+// in place of the engine's bare error.
+void offer_certificate_exceptions(WebKitWebView* view);
+
+}  // namespace kv

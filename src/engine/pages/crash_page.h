@@ -1,0 +1,22 @@
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <string>
+
+#include "engine/pages/notice_scheme.h"
+
+namespace kv {
+
+// Why a page stopped working, in words.
+std::string termination_reason_text(WebKitWebProcessTerminationReason reason);
+
+// The notice for the page at `address` whose web process ended; its "Reload" link loads
+// that address again. `address` may be empty (nothing had been loaded).
+Notice crash_notice(const std::string& address, WebKitWebProcessTerminationReason reason);
+
+// From now on, when the web process of `view` ends, the view shows the crash notice in
+// place of the last picture of its page.
+void show_ended_pages(WebKitWebView* view);
+
+}  // namespace kv

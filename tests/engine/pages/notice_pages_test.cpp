@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/pages/certificate_page.h"
+#include "engine/pages/crash_page.h"
+#include "engine/pages/notice_scheme.h"
+#include "engine/control/webkit_browser.h"
+#include "support/engine_window.h"
+#include "support/local_server.h"
+#include "support/run_until.h"
+#include "support/test_certificate.h"
+
+namespace kv {
+namespace {
+
+using test::EngineWindow;
+using test::LocalServer;
+
+std::string page(const std::string& title) {
+  return "<title>" + title + "</title>" + title;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class Notices : public ::testing::Test {
+ protected:
+  Notices() {
+    plain.add_page("/work.html", page("Work"));
+    secure.add_page("/secure.html", page("Secure"));
+    other_secure.add_page("/secure.html", page("Other"));
+  }
+
+  // Waits until the notice named `name` has completed, as the window would see it.
+  bool notice_completes(const std::string& name, int before) {
+    return test::run_until(
+        [&] { return log.count("DocumentComplete") > before && log.name_at_complete == name; });
+  }
+  bool open_refused(const std::string& url) {
+    const int before = log.count("DocumentComplete");
+    shown.browser->Navigate(url);
+    return notice_completes("Certificate error: 127.0.0.1", before);
+  }
+  // Clicks the shown page's link whose text begins with `text`.
+  bool click_link(const std::string& text) {
+    return shown.eval(
+               "(() => { const a = [...document.links].find(l => l.textContent"
+               ".startsWith('" +
+               text + "')); if (a) a.click(); return !!a; })()") == "true";
+  }
+  std::string text() { return shown.eval("document.body.innerText"); }
+
+  test::TestCertificate certificate{"127.0.0.1"};
+  test::TestCertificate other_certificate{"other.example"};
+  LocalServer plain;
+  LocalServer secure{certificate.get()};
+  LocalServer other_secure{other_certificate.get()};
+  EngineWindow shown;
+  test::EventLog log{*shown.browser};
+};
+
+TEST_F(Notices, ACertificateNoticeNamesHostAndProblemsUnderTheFailedAddressOnALocalPage) {
+  const std::string url = secure.url("/secure.html");
+  ASSERT_TRUE(open_refused(url));
+  EXPECT_EQ(shown.browser->LocationURL(), url);
+  EXPECT_EQ(log.url_at_complete, url);
+  EXPECT_EQ(shown.eval("location.protocol"), std::string(kNoticeScheme) + ":");
+  EXPECT_TRUE(contains(text(), "security certificate of 127.0.0.1")) << text();
+  EXPECT_TRUE(contains(text(), "not issued by an authority that this computer trusts"));
+  EXPECT_FALSE(contains(text(), "different website"));
+  EXPECT_EQ(secure.requests("/secure.html"), 0);
+}
+
+TEST_F(Notices, ContinueTrustsThatCertificateOnlyAndGoBackLeadsToThePageBefore) {
+  const std::string url = secure.url("/secure.html");
+  ASSERT_TRUE(open_refused(url));
+  ASSERT_TRUE(click_link("Continue to this website (not recommended)"));
+  ASSERT_TRUE(shown.wait_for_title("Secure"));
+  EXPECT_EQ(shown.browser->LocationURL(), url);
+
+  // A certificate made for another name, on the same host, is not trusted with it.
+  ASSERT_TRUE(open_refused(other_secure.url("/secure.html")));
+  EXPECT_TRUE(contains(text(), "issued for a different website's address")) << text();
+  EXPECT_EQ(other_secure.requests("/secure.html"), 0);
+  ASSERT_TRUE(click_link("Go back"));
+  ASSERT_TRUE(shown.wait_for_title("Secure"));
+  EXPECT_EQ(shown.browser->LocationURL(), url);
+}
+
+TEST_F(Notices, WebPagesCannotOpenTheProgramsNotices) {
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, plain.url("/work.html")));
+  shown.eval("location.href = 'kv-notice://certificate/'");
+  EXPECT_FALSE(
+      test::run_until([&] { return shown.browser->LocationURL() != plain.url("/work.html"); },
+                      std::chrono::milliseconds(1500)));
+  EXPECT_EQ(shown.eval("document.title"), "Work");
+}
+
+TEST_F(Notices, AnEndedPageSaysWhyInItsOwnViewOnlyAndReloadBringsItBack) {
+  EngineWindow other;
+  ASSERT_TRUE(other.load_uri(plain.url("/work.html")));
+  const std::string url = plain.url("/work.html");
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, url));
+  log.clear();
+
+  webkit_web_view_terminate_web_process(shown.view());
+  ASSERT_TRUE(notice_completes("Page stopped working", 0));
+  EXPECT_EQ(shown.browser->LocationURL(), url);
+  EXPECT_EQ(log.url_at_complete, url);
+  for (const char* event : {"DownloadBegin", "NavigateComplete2", "DownloadComplete"}) {
+    EXPECT_EQ(log.count(event), 1) << event;
+  }
+  EXPECT_TRUE(contains(text(), url)) << text();
+  EXPECT_TRUE(contains(text(), "The page was ended."));
+  EXPECT_EQ(other.eval("document.title"), "Work");
+
+  ASSERT_TRUE(click_link("Reload"));
+  ASSERT_TRUE(shown.wait_for_title("Work"));
+  EXPECT_EQ(plain.requests("/work.html"), 3);
+  EXPECT_EQ(shown.browser->LocationURL(), url);
+}
+
+TEST(NoticeText, AddressesAreEscapedAndEveryReasonAndProblemIsWorded) {
+  const std::string odd = "http://127.0.0.1/<script>alert(1)</script>?a=\"b\"&c='d'";
+  const std::string html = notice_html(crash_notice(odd, WEBKIT_WEB_PROCESS_CRASHED), "t0k3n");
+  EXPECT_FALSE(contains(html, "<script>"));
+  EXPECT_TRUE(
+      contains(html, "&lt;script&gt;alert(1)&lt;/script&gt;?a=&quot;b&quot;&amp;c=&#39;d&#39;"));
+  EXPECT_TRUE(contains(html, "href=\"" + std::string(kNoticeScheme) + "://crash/t0k3n/0\""));
+  EXPECT_TRUE(contains(termination_reason_text(WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT),
+                       "too much memory"));
+
+  const auto problems = certificate_problems(
+      static_cast<GTlsCertificateFlags>(G_TLS_CERTIFICATE_EXPIRED | G_TLS_CERTIFICATE_REVOKED));
+  EXPECT_EQ(problems,
+            (std::vector<std::string>{"It has expired.", "It has been revoked by its issuer."}));
+  EXPECT_EQ(certificate_problems(static_cast<GTlsCertificateFlags>(0)).size(), 1U);
+}
+
+}  // namespace
+}  // namespace kv
