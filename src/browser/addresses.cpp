@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "desktop/glib_handles.h"
+
 namespace kv {
 namespace {
 
@@ -45,9 +47,8 @@ Glib::ustring navigation_address(const Glib::ustring& typed) {
 }
 
 Glib::ustring search_address(const Glib::ustring& text) {
-  const std::unique_ptr<char, decltype(&g_free)> escaped(
-      g_uri_escape_string(text.c_str(), nullptr, FALSE), &g_free);
-  return Glib::ustring(kSearchUrlPrefix) + escaped.get();
+  return Glib::ustring(kSearchUrlPrefix) +
+         take_string(g_uri_escape_string(text.c_str(), nullptr, FALSE));
 }
 
 }  // namespace kv

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include "desktop/glib_handles.h"
+
 namespace kv {
 namespace {
 
@@ -26,14 +28,13 @@ bool favorites_writable_in(const std::string& folder) {
 // Copies `from` to `to` whole or not at all: a copy cut short must not pass for the
 // user's favourites next time.
 void copy_whole(const std::string& from, const std::string& to) {
-  gchar* contents = nullptr;
+  OwnedChars contents;
   gsize length = 0;
-  if (!g_file_get_contents(from.c_str(), &contents, &length, nullptr)) return;
-  g_file_set_contents_full(to.c_str(), contents, static_cast<gssize>(length),
+  if (!g_file_get_contents(from.c_str(), out(contents), &length, nullptr)) return;
+  g_file_set_contents_full(to.c_str(), contents.get(), static_cast<gssize>(length),
                            static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
                                                               G_FILE_SET_CONTENTS_DURABLE),
                            0666, nullptr);
-  g_free(contents);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <glib-object.h>
 
 #include <memory>
+#include <string>
 
 // Owners for what GLib and GObject hand out to C callers, so that no early return or
 // exception between a get and its free can leak it, and no reader has to check a free.
@@ -54,6 +55,29 @@ ObjectRef<T> ref_object(T* object) {
   return ObjectRef<T>(object != nullptr ? static_cast<T*>(g_object_ref(object)) : nullptr);
 }
 
+// A weak reference: it keeps nothing alive, and knows when its object has gone. GLib
+// registers it by address, so it stays where it was made.
+template <class T>
+class WeakRef {
+ public:
+  explicit WeakRef(T* object) noexcept { g_weak_ref_init(&ref_, object); }
+  ~WeakRef() { g_weak_ref_clear(&ref_); }
+  WeakRef(const WeakRef&) = delete;
+  WeakRef& operator=(const WeakRef&) = delete;
+
+  // A strong reference while the object lives; empty once it is gone.
+  ObjectRef<T> get() const noexcept { return ObjectRef<T>(static_cast<T*>(g_weak_ref_get(&ref_))); }
+
+ private:
+  mutable GWeakRef ref_;
+};
+
+// The text of a string that GLib handed over, freed once copied; "" for nullptr.
+inline std::string take_string(gchar* text) {
+  const OwnedChars owned(text);
+  return owned ? std::string(owned.get()) : std::string();
+}
+
 // Hands an owner to a C out-parameter: `g_file_get_contents(path, out(text), ...)`.
 // Whatever the call stores is owned once the full expression ends.
 template <class Owner>
@@ -64,7 +88,7 @@ class OutParam {
   OutParam(const OutParam&) = delete;
   OutParam& operator=(const OutParam&) = delete;
 
-  operator typename Owner::pointer*() noexcept { return &raw_; }
+  operator typename Owner::pointer *() noexcept { return &raw_; }
 
  private:
   Owner& owner_;

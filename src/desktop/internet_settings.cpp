@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "desktop/glib_handles.h"
 #include "desktop/user_paths.h"
 
 namespace kv {
@@ -13,10 +14,8 @@ namespace {
 constexpr const char* kGroup = "General";
 constexpr const char* kHomePageKey = "HomePage";
 
-using KeyFile = std::unique_ptr<GKeyFile, decltype(&g_key_file_unref)>;
-
-KeyFile parse(std::string_view settings) {
-  KeyFile file(g_key_file_new(), &g_key_file_unref);
+OwnedKeyFile parse(std::string_view settings) {
+  OwnedKeyFile file(g_key_file_new());
   // Comments and other languages' values are the user's and are written back as they were.
   g_key_file_load_from_data(
       file.get(), settings.data(), settings.size(),
@@ -34,36 +33,31 @@ std::string trimmed(const Glib::ustring& address) {
 }
 
 std::string settings_text() {
-  gchar* contents = nullptr;
+  OwnedChars contents;
   gsize length = 0;
-  if (!g_file_get_contents(internet_settings_path().c_str(), &contents, &length, nullptr)) {
+  if (!g_file_get_contents(internet_settings_path().c_str(), out(contents), &length, nullptr)) {
     return "";
   }
-  std::string text(contents, length);
-  g_free(contents);
-  return text;
+  return std::string(contents.get(), length);
 }
 
 }  // namespace
 
 Glib::ustring home_page_in(std::string_view settings) {
-  const KeyFile file = parse(settings);
-  gchar* value = g_key_file_get_string(file.get(), kGroup, kHomePageKey, nullptr);
-  if (value == nullptr) return kDefaultHomePage;
-  Glib::ustring home = value;
-  g_free(value);
+  const OwnedKeyFile file = parse(settings);
+  const OwnedChars value(g_key_file_get_string(file.get(), kGroup, kHomePageKey, nullptr));
+  if (!value) return kDefaultHomePage;
+  Glib::ustring home = value.get();
   if (home.empty() || !home.validate()) return kDefaultHomePage;
   return home;
 }
 
 std::string with_home_page(std::string_view settings, const Glib::ustring& address) {
-  const KeyFile file = parse(settings);
+  const OwnedKeyFile file = parse(settings);
   g_key_file_set_string(file.get(), kGroup, kHomePageKey, trimmed(address).c_str());
   gsize length = 0;
-  gchar* data = g_key_file_to_data(file.get(), &length, nullptr);
-  std::string text(data, length);
-  g_free(data);
-  return text;
+  const OwnedChars data(g_key_file_to_data(file.get(), &length, nullptr));
+  return std::string(data.get(), length);
 }
 
 Glib::ustring configured_home_page() {

@@ -2,6 +2,8 @@
 
 #include <gdk/gdk.h>
 #include <gio/gio.h>
+#include <glibmm/miscutils.h>
+#include <glibmm/shell.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -9,6 +11,8 @@
 #include <cctype>
 #include <memory>
 #include <utility>
+
+#include "desktop/glib_handles.h"
 
 namespace kv {
 namespace {
@@ -39,19 +43,10 @@ std::string windows_file_name(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-template <typename T>
-struct GObjectDeleter {
-  void operator()(T* object) const {
-    if (object != nullptr) g_object_unref(object);
-  }
-};
-template <typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectDeleter<T>>;
-
 // Startup notification is what this desktop has of a window state: a program asked to
 // take the focus gets the time of the request, so its window may come to the front.
 // Minimised and hidden windows have no generic counterpart.
-GObjectPtr<GAppLaunchContext> launch_context(int state) {
+ObjectRef<GAppLaunchContext> launch_context(int state) {
   if (state == window_state::kNormalNoFocus || state == window_state::kMinimizedNoFocus) {
     return nullptr;
   }
@@ -59,7 +54,7 @@ GObjectPtr<GAppLaunchContext> launch_context(int state) {
   if (display == nullptr) return nullptr;
   GdkAppLaunchContext* context = gdk_display_get_app_launch_context(display);
   gdk_app_launch_context_set_timestamp(context, gtk_get_current_event_time());
-  return GObjectPtr<GAppLaunchContext>(G_APP_LAUNCH_CONTEXT(context));
+  return ObjectRef<GAppLaunchContext>(G_APP_LAUNCH_CONTEXT(context));
 }
 
 bool launch(GAppInfo* app, int state) {
@@ -70,7 +65,7 @@ bool launch(GAppInfo* app, int state) {
 
 bool launch_default_for(std::initializer_list<const char*> content_types, int state) {
   for (const char* type : content_types) {
-    GObjectPtr<GAppInfo> app(g_app_info_get_default_for_type(type, FALSE));
+    ObjectRef<GAppInfo> app(g_app_info_get_default_for_type(type, FALSE));
     if (app) return launch(app.get(), state);
   }
   return false;
@@ -82,25 +77,24 @@ bool open_uri(const std::string& uri, int state) {
 }
 
 bool run_command_line(const std::string& command_line) {
-  gchar** argv = nullptr;
-  if (g_shell_parse_argv(command_line.c_str(), nullptr, &argv, nullptr) == FALSE) return false;
-  const gboolean started = g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr,
+  OwnedStrv argv;
+  if (g_shell_parse_argv(command_line.c_str(), nullptr, out(argv), nullptr) == FALSE) {
+    return false;
+  }
+  const gboolean started = g_spawn_async(nullptr, argv.get(), nullptr, G_SPAWN_SEARCH_PATH, nullptr,
                                          nullptr, nullptr, nullptr);
-  g_strfreev(argv);
   return started != FALSE;
 }
 
 bool run_program_file(const std::string& path, int state) {
   // Through an application info so that the program gets startup notification; its
   // Exec line takes "%%" for a literal "%".
-  gchar* quoted = g_shell_quote(path.c_str());
   std::string exec;
-  for (const char* ch = quoted; *ch != '\0'; ++ch) {
-    exec += *ch;
-    if (*ch == '%') exec += '%';
+  for (const char ch : Glib::shell_quote(path)) {
+    exec += ch;
+    if (ch == '%') exec += '%';
   }
-  g_free(quoted);
-  GObjectPtr<GAppInfo> app(g_app_info_create_from_commandline(
+  ObjectRef<GAppInfo> app(g_app_info_create_from_commandline(
       exec.c_str(), "Internet Options", G_APP_INFO_CREATE_SUPPORTS_STARTUP_NOTIFICATION, nullptr));
   return launch(app.get(), state);
 }
@@ -142,11 +136,7 @@ std::string DesktopProgramLauncher::internet_options_program() const {
       return beside;
     }
   }
-  gchar* found = g_find_program_in_path(kInternetOptionsProgram);
-  if (found == nullptr) return {};
-  std::string path = found;
-  g_free(found);
-  return path;
+  return Glib::find_program_in_path(kInternetOptionsProgram);
 }
 
 bool DesktopProgramLauncher::Shell(const std::string& command_line, int window_state) {

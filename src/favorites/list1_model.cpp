@@ -159,21 +159,19 @@ void kv_list1_model_tree_model_init(GtkTreeModelIface* iface) {
 List1Model::List1Model()
     : model_(GTK_TREE_MODEL(g_object_new(kv_list1_model_get_type(), nullptr))) {}
 
-List1Model::~List1Model() {
-  g_object_unref(model_);
-}
+List1Model::~List1Model() = default;
 
 const FavEntries& List1Model::rows() const {
-  return *self(model_)->rows;
+  return *self(model_.get())->rows;
 }
 
 FavEntries& List1Model::rows_unshown() {
-  ++self(model_)->stamp;
-  return *self(model_)->rows;
+  ++self(model_.get())->stamp;
+  return *self(model_.get())->rows;
 }
 
 void List1Model::append(std::string_view text) {
-  KvList1Model* model = self(model_);
+  KvList1Model* model = self(model_.get());
   model->rows->push_text(text);
   ++model->stamp;
   const std::size_t index = model->rows->size() - 1;
@@ -181,23 +179,23 @@ void List1Model::append(std::string_view text) {
   GtkTreeIter iter;
   set_row(model, &iter, index);
   GtkTreePath* path = gtk_tree_path_new_from_indices(static_cast<gint>(index), -1);
-  gtk_tree_model_row_inserted(model_, path, &iter);
+  gtk_tree_model_row_inserted(model_.get(), path, &iter);
   gtk_tree_path_free(path);
 }
 
 bool List1Model::remove(std::size_t index) {
-  KvList1Model* model = self(model_);
+  KvList1Model* model = self(model_.get());
   if (index >= model->rows->size() || index > G_MAXINT) return false;
   model->rows->erase(index);
   ++model->stamp;
   GtkTreePath* path = gtk_tree_path_new_from_indices(static_cast<gint>(index), -1);
-  gtk_tree_model_row_deleted(model_, path);
+  gtk_tree_model_row_deleted(model_.get(), path);
   gtk_tree_path_free(path);
   return true;
 }
 
 std::optional<std::size_t> List1Model::index_of(const GtkTreeIter* iter) const {
-  return row_of(self(model_), iter);
+  return row_of(self(model_.get()), iter);
 }
 
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "desktop/glib_handles.h"
 #include "favorites/fav_entries.h"
 
 namespace kv {
@@ -23,7 +24,7 @@ class List1Model {
   List1Model& operator=(List1Model&&) = delete;
   ~List1Model();
 
-  [[nodiscard]] GtkTreeModel* gobj() const { return model_; }
+  [[nodiscard]] GtkTreeModel* gobj() const { return model_.get(); }
   [[nodiscard]] const FavEntries& rows() const;
   // For changes of many rows at once, without a signal per row: no view may show the
   // model until the change is over.
@@ -38,7 +39,7 @@ class List1Model {
   [[nodiscard]] std::optional<std::size_t> index_of(const GtkTreeIter* iter) const;
 
  private:
-  GtkTreeModel* model_;
+  const ObjectRef<GtkTreeModel> model_;
 };
 
 }  // namespace kv

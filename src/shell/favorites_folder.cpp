@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <glib.h>
+#include <glibmm/convert.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+
+#include "desktop/glib_handles.h"
 
 namespace kv {
 namespace {
@@ -30,10 +33,7 @@ bool ends_with_nocase(const std::string& name, const char* suffix) {
 }
 
 std::string valid_utf8(const std::string& text) {
-  gchar* made = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-  std::string result = made;
-  g_free(made);
-  return result;
+  return take_string(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
 }
 
 // Calls `entry(section, key, value)` for each key line of an INI-like text, tolerating
@@ -85,10 +85,7 @@ std::optional<std::string> read_head(const std::string& path) {
 }
 
 std::string display_name(const std::string& file_name) {
-  gchar* shown = g_filename_display_name(file_name.c_str());
-  std::string name = shown;
-  g_free(shown);
-  return name;
+  return Glib::filename_display_name(file_name);
 }
 
 std::string without_extension(const std::string& name) {
@@ -105,11 +102,8 @@ struct Named {
 void sort_by_name(std::vector<Named>& items) {
   // Case does not order names, whatever the locale.
   for (Named& item : items) {
-    gchar* folded = g_utf8_casefold(item.shown.c_str(), -1);
-    gchar* key = g_utf8_collate_key_for_filename(folded, -1);
-    item.key = key;
-    g_free(key);
-    g_free(folded);
+    const OwnedChars folded(g_utf8_casefold(item.shown.c_str(), -1));
+    item.key = take_string(g_utf8_collate_key_for_filename(folded.get(), -1));
   }
   std::sort(items.begin(), items.end(),
             [](const Named& a, const Named& b) { return a.key < b.key; });

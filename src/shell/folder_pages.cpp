@@ -1,6 +1,10 @@
 #include "shell/folder_pages.h"
 
 #include <glib.h>
+#include <glibmm/convert.h>
+#include <glibmm/datetime.h>
+
+#include "desktop/glib_handles.h"
 
 namespace kv {
 namespace {
@@ -33,10 +37,7 @@ std::string page_start(const char* title) {
 }
 
 std::string valid_utf8(const std::string& text) {
-  gchar* made = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-  std::string result = made;
-  g_free(made);
-  return result;
+  return take_string(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
 }
 
 // `text` as a link to `address` when that may be linked, as plain text otherwise.
@@ -51,28 +52,24 @@ std::string link_or_text(const std::string& address, const std::string& text,
 }
 
 std::string day_label(const HistoryDay& day, HistoryStore::Clock::time_point now) {
-  GDateTime* today = g_date_time_new_from_unix_local(
+  const Glib::DateTime today = Glib::DateTime::create_now_local(
       std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count());
-  GDateTime* shown = g_date_time_new_local(day.year, day.month, day.day, 12, 0, 0);
+  const Glib::DateTime shown = Glib::DateTime::create_local(day.year, day.month, day.day, 12, 0, 0);
   std::string label;
-  if (today != nullptr && shown != nullptr) {
+  if (today && shown) {
     int y = 0, m = 0, d = 0;
-    g_date_time_get_ymd(today, &y, &m, &d);
-    GDateTime* yesterday = g_date_time_add_days(today, -1);
+    today.get_ymd(y, m, d);
+    const Glib::DateTime yesterday = today.add_days(-1);
     int yy = 0, ym = 0, yd = 0;
-    if (yesterday != nullptr) g_date_time_get_ymd(yesterday, &yy, &ym, &yd);
+    if (yesterday) yesterday.get_ymd(yy, ym, yd);
     if (y == day.year && m == day.month && d == day.day) {
       label = "Today";
     } else if (yy == day.year && ym == day.month && yd == day.day) {
       label = "Yesterday";
-    } else if (gchar* text = g_date_time_format(shown, "%A, %x")) {
-      label = text;
-      g_free(text);
+    } else {
+      label = shown.format("%A, %x");
     }
-    if (yesterday != nullptr) g_date_time_unref(yesterday);
   }
-  if (today != nullptr) g_date_time_unref(today);
-  if (shown != nullptr) g_date_time_unref(shown);
   if (label.empty())
     label =
         std::to_string(day.year) + "-" + std::to_string(day.month) + "-" + std::to_string(day.day);
@@ -110,10 +107,9 @@ std::string html_escape(std::string_view text) {
 
 bool linkable_address(const std::string& address) {
   // Not g_uri_peek_scheme: that keeps every scheme it is shown for the program's life.
-  gchar* scheme = g_uri_parse_scheme(address.c_str());
-  if (scheme == nullptr) return false;
-  const std::string name = scheme;
-  g_free(scheme);
+  const OwnedChars scheme(g_uri_parse_scheme(address.c_str()));
+  if (!scheme) return false;
+  const std::string name = scheme.get();
   for (const char* linkable : {"http", "https", "ftp", "file", "mailto"}) {
     if (g_ascii_strcasecmp(name.c_str(), linkable) == 0) return true;
   }
@@ -129,14 +125,13 @@ std::string favorites_page(const ShellFolder& folder, const FolderListing& listi
                               : "<a href=\"" + html_escape(folder_uri(level)) + "\">Favorites</a>";
   for (std::size_t i = 0; i < folder.path.size(); ++i) {
     level.path.push_back(folder.path[i]);
-    gchar* shown = g_filename_display_name(folder.path[i].c_str());
+    const std::string shown = Glib::filename_display_name(folder.path[i]);
     html += " \xE2\x80\xBA ";
     if (i + 1 == folder.path.size()) {
       html += html_escape(shown);
     } else {
       html += "<a href=\"" + html_escape(folder_uri(level)) + "\">" + html_escape(shown) + "</a>";
     }
-    g_free(shown);
   }
   html += "</h1>";
 

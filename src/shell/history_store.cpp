@@ -1,6 +1,7 @@
 #include "shell/history_store.h"
 
 #include <glib.h>
+#include <glibmm/datetime.h>
 #include <sqlite3.h>
 
 #include <unordered_set>
@@ -174,11 +175,10 @@ HistoryReading read_history(const std::string& path, HistoryStore::Clock::time_p
     }
     HistoryEntry entry{column_text(query, 0), column_text(query, 1),
                        sqlite3_column_int64(query, 2)};
-    GDateTime* local = g_date_time_new_from_unix_local(entry.visited);
-    if (local == nullptr) continue;  // out of the calendar's range
+    const Glib::DateTime local = Glib::DateTime::create_now_local(entry.visited);
+    if (!local) continue;  // out of the calendar's range
     int year = 0, month = 0, day = 0;
-    g_date_time_get_ymd(local, &year, &month, &day);
-    g_date_time_unref(local);
+    local.get_ymd(year, month, day);
     if (reading.days.empty() || reading.days.back().year != year ||
         reading.days.back().month != month || reading.days.back().day != day) {
       reading.days.push_back(HistoryDay{year, month, day, {}});

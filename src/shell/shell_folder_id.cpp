@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "desktop/glib_handles.h"
+
 namespace kv {
 namespace {
 
@@ -88,11 +90,9 @@ std::string folder_uri(const ShellFolder& folder) {
   std::string uri = std::string(kShellScheme) + "://" + (host != nullptr ? host : "") + "/";
   for (std::size_t i = 0; i < folder.path.size(); ++i) {
     const std::string& name = folder.path[i];
-    gchar* escaped =
-        g_uri_escape_bytes(reinterpret_cast<const guint8*>(name.data()), name.size(), nullptr);
     if (i > 0) uri += "/";
-    uri += escaped;
-    g_free(escaped);
+    uri += take_string(
+        g_uri_escape_bytes(reinterpret_cast<const guint8*>(name.data()), name.size(), nullptr));
   }
   return uri;
 }
@@ -124,13 +124,12 @@ std::optional<ShellFolder> parse_folder_uri(const std::string& uri) {
     const std::string part = path.substr(start, end - start);
     start = end + 1;
     if (part.empty()) continue;  // "a//b" and a trailing slash name the same folder
-    GBytes* raw =
-        g_uri_unescape_bytes(part.c_str(), static_cast<gssize>(part.size()), nullptr, nullptr);
-    if (raw == nullptr) return std::nullopt;
+    const OwnedBytes raw(
+        g_uri_unescape_bytes(part.c_str(), static_cast<gssize>(part.size()), nullptr, nullptr));
+    if (!raw) return std::nullopt;
     gsize length = 0;
-    const auto* data = static_cast<const char*>(g_bytes_get_data(raw, &length));
+    const auto* data = static_cast<const char*>(g_bytes_get_data(raw.get(), &length));
     std::string name(data != nullptr ? data : "", length);
-    g_bytes_unref(raw);
     if (!valid_subfolder_name(name)) return std::nullopt;
     folder.path.push_back(std::move(name));
   }

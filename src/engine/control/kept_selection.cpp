@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "desktop/glib_handles.h"
+
 namespace kv {
 namespace {
 
@@ -69,7 +71,7 @@ constexpr const char* kKeeperScript = R"JS(
 constexpr const char* kKeptStyle = "::highlight(kv-kept-selection) { background-color: #c8c8c8; }";
 
 struct PendingCommand {
-  WebKitWebView* view;  // our own reference
+  ObjectRef<WebKitWebView> view;
   std::string command;
   gulong destroy_handler = 0;
   bool destroyed = false;
@@ -90,25 +92,21 @@ gboolean on_focus_in(GtkWidget* view, GdkEvent* /*event*/, gpointer /*data*/) {
 }
 
 void finish(PendingCommand* pending) {
-  g_signal_handler_disconnect(pending->view, pending->destroy_handler);
-  g_object_unref(pending->view);
+  g_signal_handler_disconnect(pending->view.get(), pending->destroy_handler);
   delete pending;  // NOLINT(cppcoreguidelines-owning-memory): owned by the pending call
 }
 
 void on_answer(GObject* view, GAsyncResult* result, gpointer data) {
   auto* pending = static_cast<PendingCommand*>(data);
-  GError* error = nullptr;
-  JSCValue* value =
-      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, &error);
+  const ObjectRef<JSCValue> value(
+      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr));
   // The engine itself reports Cut and Copy as possible with nothing selected (and then
   // empties the clipboard), so only the page can tell. A page that cannot answer gets
   // the command as before.
-  const bool nothing = value != nullptr && jsc_value_is_boolean(value) != FALSE &&
-                       jsc_value_to_boolean(value) == FALSE;
-  if (value != nullptr) g_object_unref(value);
-  g_clear_error(&error);
+  const bool nothing = value && jsc_value_is_boolean(value.get()) != FALSE &&
+                       jsc_value_to_boolean(value.get()) == FALSE;
   if (!nothing && !pending->destroyed) {
-    webkit_web_view_execute_editing_command(pending->view, pending->command.c_str());
+    webkit_web_view_execute_editing_command(pending->view.get(), pending->command.c_str());
   }
   finish(pending);
 }
@@ -142,7 +140,7 @@ void forget_kept_selection(WebKitWebView* view) {
 }
 
 void run_on_selection(WebKitWebView* view, const char* command) {
-  auto* pending = new PendingCommand{WEBKIT_WEB_VIEW(g_object_ref(view)), command};
+  auto* pending = new PendingCommand{ref_object(view), command};
   pending->destroy_handler = g_signal_connect_swapped(
       view, "destroy", G_CALLBACK(+[](PendingCommand* p) { p->destroyed = true; }), pending);
   webkit_web_view_evaluate_javascript(view, "kvSelectionToActOn()", -1, kWorld, nullptr, nullptr,

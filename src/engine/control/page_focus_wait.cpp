@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 
 namespace kv {
@@ -10,7 +11,7 @@ namespace {
 constexpr guint kPollIntervalMs = 20;
 
 struct FocusWait {
-  WebKitWebView* view;  // our own reference
+  ObjectRef<WebKitWebView> view;
   std::weak_ptr<bool> alive;
   std::function<void()> command;
   gint64 deadline;
@@ -20,19 +21,15 @@ void ask(FocusWait* wait);
 
 void finish(FocusWait* wait, bool run) {
   if (run && !wait->alive.expired()) guarded([&] { wait->command(); });
-  g_object_unref(wait->view);
   delete wait;  // NOLINT(cppcoreguidelines-owning-memory): owned by the pending call
 }
 
 void on_answer(GObject* view, GAsyncResult* result, gpointer data) {
   auto* wait = static_cast<FocusWait*>(data);
-  GError* error = nullptr;
-  JSCValue* value =
-      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, &error);
-  const bool focused = value != nullptr && jsc_value_is_boolean(value) != FALSE &&
-                       jsc_value_to_boolean(value) != FALSE;
-  if (value != nullptr) g_object_unref(value);
-  if (error != nullptr) g_error_free(error);
+  const ObjectRef<JSCValue> value(
+      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr));
+  const bool focused = value && jsc_value_is_boolean(value.get()) != FALSE &&
+                       jsc_value_to_boolean(value.get()) != FALSE;
   if (wait->alive.expired()) {
     finish(wait, false);
   } else if (focused || g_get_monotonic_time() >= wait->deadline) {
@@ -49,7 +46,7 @@ void on_answer(GObject* view, GAsyncResult* result, gpointer data) {
 }
 
 void ask(FocusWait* wait) {
-  webkit_web_view_evaluate_javascript(wait->view, "document.hasFocus()", -1, nullptr, nullptr,
+  webkit_web_view_evaluate_javascript(wait->view.get(), "document.hasFocus()", -1, nullptr, nullptr,
                                       nullptr, on_answer, wait);
 }
 
@@ -57,8 +54,8 @@ void ask(FocusWait* wait) {
 
 void run_when_page_has_focus(WebKitWebView* view, std::weak_ptr<bool> alive,
                              std::function<void()> command, std::chrono::milliseconds limit) {
-  auto* wait = new FocusWait{WEBKIT_WEB_VIEW(g_object_ref(view)), std::move(alive),
-                             std::move(command), g_get_monotonic_time() + limit.count() * 1000};
+  auto* wait = new FocusWait{ref_object(view), std::move(alive), std::move(command),
+                             g_get_monotonic_time() + limit.count() * 1000};
   ask(wait);
 }
 

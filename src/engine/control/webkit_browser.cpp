@@ -9,13 +9,13 @@
 
 #include "desktop/guarded.h"
 #include "desktop/internet_settings.h"
-#include "engine/pages/certificate_page.h"
-#include "engine/pages/crash_page.h"
-#include "engine/pages/folder_scheme.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
 #include "engine/control/page_focus_wait.h"
 #include "engine/control/webkit_page_commands.h"
+#include "engine/pages/certificate_page.h"
+#include "engine/pages/crash_page.h"
+#include "engine/pages/folder_scheme.h"
 
 namespace kv {
 namespace {
@@ -68,7 +68,8 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
     made = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", shared_web_context(),
                                    "settings", shared_web_settings(), nullptr));
   }
-  view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(made));
+  held_view_.reset(WEBKIT_WEB_VIEW(g_object_ref_sink(made)));
+  view_ = held_view_.get();
   gtk_widget_show(made);
   // First, so that its load-failed handler runs before any that stops the emission.
   record_completed_pages(view_);
@@ -87,7 +88,6 @@ WebKitBrowser::~WebKitBrowser() {
                                  reinterpret_cast<gpointer*>(&opener_view_));
   }
   if (!view_destroyed_) gtk_widget_destroy(GTK_WIDGET(view_));
-  g_object_unref(view_);
 }
 
 Gtk::Widget& WebKitBrowser::widget() {
@@ -215,7 +215,7 @@ void WebKitBrowser::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent eve
 
 void WebKitBrowser::load_started() {
   // A load that is still waiting for its title completes before the next one begins.
-  if (title_query_ != nullptr) complete_document();
+  if (title_query_) complete_document();
   loading_ = true;
   guarded([&] { DownloadBegin.emit(); });
   if (early_progress_) {
@@ -238,26 +238,20 @@ void WebKitBrowser::load_finished() {
   // then DocumentComplete with LocationName naming the page. A page too busy to answer
   // (a script dialog, an endless loop) completes without it.
   constexpr guint kTitleWaitMs = 500;
-  title_query_ = g_cancellable_new();
+  title_query_.reset(g_cancellable_new());
   title_timer_ = g_timeout_add(kTitleWaitMs, &WebKitBrowser::on_title_overdue, this);
-  webkit_web_view_evaluate_javascript(view_, "document.title", -1, nullptr, nullptr, title_query_,
-                                      &WebKitBrowser::on_title_answer, this);
+  webkit_web_view_evaluate_javascript(view_, "document.title", -1, nullptr, nullptr,
+                                      title_query_.get(), &WebKitBrowser::on_title_answer, this);
 }
 
 void WebKitBrowser::on_title_answer(GObject* view, GAsyncResult* result, gpointer self) {
-  GError* error = nullptr;
-  JSCValue* value =
-      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, &error);
-  const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED) != FALSE;
-  g_clear_error(&error);
+  OwnedError error;
+  const ObjectRef<JSCValue> value(
+      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, out(error)));
+  const bool cancelled = g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED) != FALSE;
   Glib::ustring title;
-  if (value != nullptr) {
-    if (jsc_value_is_string(value) != FALSE) {
-      gchar* text = jsc_value_to_string(value);
-      title = text != nullptr ? text : "";
-      g_free(text);
-    }
-    g_object_unref(value);
+  if (value && jsc_value_is_string(value.get()) != FALSE) {
+    title = take_string(jsc_value_to_string(value.get()));
   }
   // Cancelled: the control may be gone, or has completed this load already.
   if (cancelled) return;
@@ -279,9 +273,9 @@ gboolean WebKitBrowser::on_title_overdue(gpointer self) {
 void WebKitBrowser::cancel_title_query() {
   if (title_timer_ != 0) g_source_remove(title_timer_);
   title_timer_ = 0;
-  if (title_query_ != nullptr) {
-    g_cancellable_cancel(title_query_);
-    g_clear_object(&title_query_);
+  if (title_query_) {
+    g_cancellable_cancel(title_query_.get());
+    title_query_.reset();
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "desktop/glib_handles.h"
 #include "engine/control/web_browser.h"
 #include "engine/control/web_engine.h"
 #include "engine/control/window_request_quota.h"
@@ -87,7 +88,8 @@ class WebKitBrowser : public WebBrowser {
   void cancel_title_query();
   [[nodiscard]] Glib::ustring current_uri() const;
 
-  WebKitWebView* view_ = nullptr;         // our own reference
+  ObjectRef<WebKitWebView> held_view_;  // our own reference, which view_ names
+  WebKitWebView* view_ = nullptr;
   WebKitWebView* opener_view_ = nullptr;  // compared only, never used
   bool view_destroyed_ = false;           // the container destroyed the view already
   gint64 focused_at_ = 0;                 // when the view last took the focus
@@ -99,7 +101,7 @@ class WebKitBrowser : public WebBrowser {
   Glib::ustring document_title_;                // the title as read from the page
   // A finished load whose DocumentComplete waits for the page's title.
   Glib::ustring finished_uri_;
-  GCancellable* title_query_ = nullptr;
+  ObjectRef<GCancellable> title_query_;
   guint title_timer_ = 0;
   WindowRequestQuota window_requests_;  // of the page shown now
 };

@@ -25,10 +25,11 @@ void drop_dialog(GtkWidget* view, gpointer /*unused*/) {
 }  // namespace
 
 FindDialog::FindDialog(WebKitWebView* view)
-    : finder_(WEBKIT_FIND_CONTROLLER(g_object_ref(webkit_web_view_get_find_controller(view)))),
-      counted_handler_(g_signal_connect(finder_, "counted-matches", G_CALLBACK(on_counted), this)),
+    : finder_(ref_object(webkit_web_view_get_find_controller(view))),
+      counted_handler_(
+          g_signal_connect(finder_.get(), "counted-matches", G_CALLBACK(on_counted), this)),
       failed_handler_(
-          g_signal_connect(finder_, "failed-to-find-text", G_CALLBACK(on_failed), this)) {
+          g_signal_connect(finder_.get(), "failed-to-find-text", G_CALLBACK(on_failed), this)) {
   set_title("Find");
   set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);
   set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
@@ -78,7 +79,7 @@ FindDialog::FindDialog(WebKitWebView* view)
       },
       false);
   hide_connection_ = signal_hide().connect([this] {
-    guarded([this] { webkit_find_controller_search_finish(finder_); });
+    guarded([this] { webkit_find_controller_search_finish(finder_.get()); });
     forget_search();
   });
 }
@@ -86,9 +87,8 @@ FindDialog::FindDialog(WebKitWebView* view)
 FindDialog::~FindDialog() {
   hide();
   hide_connection_.disconnect();
-  g_signal_handler_disconnect(finder_, counted_handler_);
-  g_signal_handler_disconnect(finder_, failed_handler_);
-  g_object_unref(finder_);
+  g_signal_handler_disconnect(finder_.get(), counted_handler_);
+  g_signal_handler_disconnect(finder_.get(), failed_handler_);
 }
 
 void FindDialog::find(bool backwards) {
@@ -97,19 +97,19 @@ void FindDialog::find(bool backwards) {
   const bool case_matters = match_case.get_active();
   if (!searched_.empty() && searched_ == wanted && searched_match_case_ == case_matters) {
     if (backwards) {
-      webkit_find_controller_search_previous(finder_);
+      webkit_find_controller_search_previous(finder_.get());
     } else {
-      webkit_find_controller_search_next(finder_);
+      webkit_find_controller_search_next(finder_.get());
     }
     return;
   }
   searched_ = wanted;
   searched_match_case_ = case_matters;
   status.set_text("");
-  webkit_find_controller_search(finder_, wanted.c_str(), options_for(case_matters, backwards),
+  webkit_find_controller_search(finder_.get(), wanted.c_str(), options_for(case_matters, backwards),
                                 kMaxMatches);
-  webkit_find_controller_count_matches(finder_, wanted.c_str(), options_for(case_matters, false),
-                                       kMaxMatches);
+  webkit_find_controller_count_matches(finder_.get(), wanted.c_str(),
+                                       options_for(case_matters, false), kMaxMatches);
 }
 
 void FindDialog::forget_search() {

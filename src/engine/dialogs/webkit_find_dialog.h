@@ -8,6 +8,8 @@
 #include <gtkmm/window.h>
 #include <webkit2/webkit2.h>
 
+#include "desktop/glib_handles.h"
+
 namespace kv {
 
 // The control's own Find dialog: a small window beside the page that finds text in it,
@@ -40,7 +42,7 @@ class FindDialog : public Gtk::Window {
   static void on_failed(WebKitFindController* finder, gpointer self);
   void forget_search();
 
-  WebKitFindController* finder_;  // a reference of our own
+  const ObjectRef<WebKitFindController> finder_;
   gulong counted_handler_ = 0;
   gulong failed_handler_ = 0;
   sigc::connection hide_connection_;

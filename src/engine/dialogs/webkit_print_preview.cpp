@@ -5,8 +5,10 @@
 #include <glibmm/main.h>
 #include <gtkmm/widget.h>
 
+#include <memory>
 #include <set>
 
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 #include "engine/dialogs/webkit_print.h"
 #include "engine/dialogs/webkit_view_helpers.h"
@@ -44,12 +46,11 @@ PreviewFiles& preview_files() {
 
 // A new empty file for the preview; "" when none could be made.
 std::string new_preview_file() {
-  gchar* made = nullptr;
-  const int fd = g_file_open_tmp("kestrivane-preview-XXXXXX.pdf", &made, nullptr);
+  OwnedChars made;
+  const int fd = g_file_open_tmp("kestrivane-preview-XXXXXX.pdf", out(made), nullptr);
   if (fd < 0) return {};
   g_close(fd, nullptr);
-  std::string path = made;
-  g_free(made);
+  std::string path = made.get();
   preview_files().add(path);
   return path;
 }
@@ -67,9 +68,8 @@ PrintPreviewWindow::PrintPreviewWindow(WebKitWebContext* context, std::string pd
   Gtk::Widget* child = Gtk::manage(Glib::wrap(GTK_WIDGET(view_)));
   add(*child);
   child->show();
-  gchar* uri = g_filename_to_uri(pdf_path_.c_str(), nullptr, nullptr);
-  if (uri != nullptr) webkit_web_view_load_uri(view_, uri);
-  g_free(uri);
+  const OwnedChars uri(g_filename_to_uri(pdf_path_.c_str(), nullptr, nullptr));
+  if (uri) webkit_web_view_load_uri(view_, uri.get());
   // Escape closes the preview unless the viewer used the key itself.
   signal_key_press_event().connect([this](GdkEventKey* event) {
     if (event->keyval != GDK_KEY_Escape) return false;
@@ -98,38 +98,28 @@ void show_print_preview(WebKitWebView* view) {
   if (path.empty()) return;
   // The source view may be gone by the time the print finishes; what the preview needs
   // of it is taken now.
-  auto* context = WEBKIT_WEB_CONTEXT(g_object_ref(webkit_web_view_get_context(view)));
+  const std::shared_ptr<WebKitWebContext> context = ref_object(webkit_web_view_get_context(view));
   const Glib::ustring title = page_title_or_address(view);
-  auto* parent = g_new0(GWeakRef, 1);
-  g_weak_ref_init(parent, toplevel_window_of(view));
-  auto* source = g_new0(GWeakRef, 1);
-  g_weak_ref_init(source, view);
+  const auto parent = std::make_shared<WeakRef<GtkWindow>>(toplevel_window_of(view));
+  const auto source = std::make_shared<WeakRef<WebKitWebView>>(view);
   print_to_pdf(view, path, [context, path, title, parent, source](bool ok) {
-    auto* window_of_page = static_cast<GtkWindow*>(g_weak_ref_get(parent));
-    g_weak_ref_clear(parent);
-    g_free(parent);
+    const ObjectRef<GtkWindow> window_of_page = parent->get();
     // The engine often learns a page's title just after the load; by now it has it.
     Glib::ustring shown_title = title;
-    if (auto* page = static_cast<WebKitWebView*>(g_weak_ref_get(source))) {
-      guarded([&] { shown_title = page_title_or_address(page); });
-      g_object_unref(page);
+    if (const ObjectRef<WebKitWebView> page = source->get()) {
+      guarded([&] { shown_title = page_title_or_address(page.get()); });
     }
-    g_weak_ref_clear(source);
-    g_free(source);
     guarded([&] {
       if (!ok) {
         preview_files().discard(path);
         return;
       }
-      auto* preview = new PrintPreviewWindow(context, path, shown_title);
-      if (window_of_page != nullptr &&
-          gtk_widget_in_destruction(GTK_WIDGET(window_of_page)) == FALSE) {
-        gtk_window_set_transient_for(GTK_WINDOW(preview->gobj()), window_of_page);
+      auto* preview = new PrintPreviewWindow(context.get(), path, shown_title);
+      if (window_of_page && gtk_widget_in_destruction(GTK_WIDGET(window_of_page.get())) == FALSE) {
+        gtk_window_set_transient_for(GTK_WINDOW(preview->gobj()), window_of_page.get());
       }
       preview->present();
     });
-    if (window_of_page != nullptr) g_object_unref(window_of_page);
-    g_object_unref(context);
   });
 }
 

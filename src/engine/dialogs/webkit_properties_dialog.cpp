@@ -1,10 +1,13 @@
 #include "engine/dialogs/webkit_properties_dialog.h"
 
+#include <glibmm/datetime.h>
 #include <glibmm/main.h>
 #include <libsoup/soup.h>
 
+#include <memory>
 #include <utility>
 
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 #include "engine/dialogs/webkit_view_helpers.h"
 
@@ -14,14 +17,9 @@ namespace {
 constexpr const char* kNotAvailable = "Not available";
 constexpr const char* kSizeCaption = "Size:";
 
-Glib::ustring local_date_time(GDateTime* when) {
-  if (when == nullptr) return {};
-  GDateTime* local = g_date_time_to_local(when);
-  gchar* text = g_date_time_format(local, "%x %X");
-  Glib::ustring result = text != nullptr ? text : "";
-  g_free(text);
-  g_date_time_unref(local);
-  return result;
+Glib::ustring local_date_time(const Glib::DateTime& when) {
+  if (!when) return {};
+  return when.to_local().format("%x %X");
 }
 
 // The response's Last-Modified, or for a local file its modification time.
@@ -29,26 +27,17 @@ Glib::ustring last_modified_of(const Glib::ustring& address, WebKitURIResponse* 
   if (response != nullptr) {
     if (SoupMessageHeaders* headers = webkit_uri_response_get_http_headers(response)) {
       if (const char* value = soup_message_headers_get_one(headers, "Last-Modified")) {
-        GDateTime* when = soup_date_time_new_from_http_string(value);
-        Glib::ustring text = local_date_time(when);
-        if (when != nullptr) g_date_time_unref(when);
-        return text;
+        // The wrapper owns the parsed date.
+        return local_date_time(Glib::wrap(soup_date_time_new_from_http_string(value)));
       }
     }
   }
   if (g_str_has_prefix(address.c_str(), "file:") != FALSE) {
-    GFile* file = g_file_new_for_uri(address.c_str());
-    GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_TIME_MODIFIED,
-                                        G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
-    Glib::ustring text;
-    if (info != nullptr) {
-      GDateTime* when = g_file_info_get_modification_date_time(info);
-      text = local_date_time(when);
-      if (when != nullptr) g_date_time_unref(when);
-      g_object_unref(info);
-    }
-    g_object_unref(file);
-    return text;
+    const ObjectRef<GFile> file(g_file_new_for_uri(address.c_str()));
+    const ObjectRef<GFileInfo> info(g_file_query_info(file.get(), G_FILE_ATTRIBUTE_TIME_MODIFIED,
+                                                      G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
+    if (!info) return {};
+    return local_date_time(Glib::wrap(g_file_info_get_modification_date_time(info.get())));
   }
   return {};
 }
@@ -63,17 +52,14 @@ struct SizeJob {
 };
 
 void on_page_data(GObject* source, GAsyncResult* result, gpointer data) {
-  auto* job = static_cast<SizeJob*>(data);
+  const std::unique_ptr<SizeJob> job(static_cast<SizeJob*>(data));
   gsize length = 0;
-  GError* error = nullptr;
-  guchar* bytes =
-      webkit_web_resource_get_data_finish(WEBKIT_WEB_RESOURCE(source), result, &length, &error);
-  if (bytes != nullptr && !job->alive.expired()) {
+  OwnedError error;
+  const std::unique_ptr<guchar, GFreeDeleter> bytes(webkit_web_resource_get_data_finish(
+      WEBKIT_WEB_RESOURCE(source), result, &length, out(error)));
+  if (bytes && !job->alive.expired()) {
     guarded([&] { job->dialog->set_size(length); });
   }
-  g_free(bytes);
-  if (error != nullptr) g_error_free(error);
-  delete job;
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtkmm/filechooserdialog.h>
 
+#include <memory>
+
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 #include "engine/dialogs/webkit_view_helpers.h"
 
@@ -22,28 +25,24 @@ struct SaveJob {
 };
 
 void on_mhtml_saved(GObject* source, GAsyncResult* result, gpointer data) {
-  GError* error = nullptr;
+  OwnedError error;
   const bool ok =
-      webkit_web_view_save_to_file_finish(WEBKIT_WEB_VIEW(source), result, &error) != FALSE;
-  if (error != nullptr) g_error_free(error);
+      webkit_web_view_save_to_file_finish(WEBKIT_WEB_VIEW(source), result, out(error)) != FALSE;
   static_cast<SaveJob*>(data)->finish(ok);
 }
 
 void on_html_data(GObject* source, GAsyncResult* result, gpointer data) {
   auto* job = static_cast<SaveJob*>(data);
-  GError* error = nullptr;
   gsize length = 0;
-  guchar* bytes =
-      webkit_web_resource_get_data_finish(WEBKIT_WEB_RESOURCE(source), result, &length, &error);
+  const std::unique_ptr<guchar, GFreeDeleter> bytes(
+      webkit_web_resource_get_data_finish(WEBKIT_WEB_RESOURCE(source), result, &length, nullptr));
   bool ok = false;
-  if (bytes != nullptr) {
+  if (bytes) {
     // Written whole or not at all: an old file of that name is never left half replaced.
-    ok = g_file_set_contents_full(job->path.c_str(), reinterpret_cast<const gchar*>(bytes),
+    ok = g_file_set_contents_full(job->path.c_str(), reinterpret_cast<const gchar*>(bytes.get()),
                                   static_cast<gssize>(length), G_FILE_SET_CONTENTS_CONSISTENT, 0666,
-                                  &error) != FALSE;
-    g_free(bytes);
+                                  nullptr) != FALSE;
   }
-  if (error != nullptr) g_error_free(error);
   job->finish(ok);
 }
 
@@ -89,9 +88,9 @@ void save_page_mhtml(WebKitWebView* view, const std::string& path, std::function
     job->finish(false);
     return;
   }
-  GFile* file = g_file_new_for_path(path.c_str());
-  webkit_web_view_save_to_file(view, file, WEBKIT_SAVE_MODE_MHTML, nullptr, on_mhtml_saved, job);
-  g_object_unref(file);
+  const ObjectRef<GFile> file(g_file_new_for_path(path.c_str()));
+  webkit_web_view_save_to_file(view, file.get(), WEBKIT_SAVE_MODE_MHTML, nullptr, on_mhtml_saved,
+                               job);
 }
 
 void save_page_html(WebKitWebView* view, const std::string& path, std::function<void(bool)> done) {

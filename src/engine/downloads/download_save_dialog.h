@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/downloads/save_question.h"
-
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "engine/downloads/save_question.h"
 
 namespace kv {
 

@@ -7,15 +7,13 @@
 
 #include "desktop/control_name.h"
 #include "desktop/dialog_buttons.h"
+#include "desktop/glib_handles.h"
 
 namespace kv {
 namespace {
 
 std::string size_text(guint64 bytes) {
-  gchar* text = g_format_size(bytes);
-  std::string made = text;
-  g_free(text);
-  return made;
+  return take_string(g_format_size(bytes));
 }
 
 }  // namespace

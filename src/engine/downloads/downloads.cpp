@@ -1,12 +1,15 @@
 #include "engine/downloads/downloads.h"
 
 #include <gio/gio.h>
+#include <glibmm/convert.h>
 #include <glibmm/main.h>
+#include <glibmm/miscutils.h>
 
 #include <algorithm>
 #include <memory>
 #include <utility>
 
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 #include "desktop/user_paths.h"
 #include "engine/downloads/download_files.h"
@@ -20,11 +23,10 @@ namespace {
 constexpr gint64 kProgressEveryMicros = 100 * 1000;
 
 bool open_with_default_handler(const std::string& uri) {
-  GdkAppLaunchContext* context = gdk_display_get_app_launch_context(gdk_display_get_default());
-  const bool opened = g_app_info_launch_default_for_uri(uri.c_str(), G_APP_LAUNCH_CONTEXT(context),
-                                                        nullptr) != FALSE;
-  g_object_unref(context);
-  return opened;
+  const ObjectRef<GdkAppLaunchContext> context(
+      gdk_display_get_app_launch_context(gdk_display_get_default()));
+  return g_app_info_launch_default_for_uri(uri.c_str(), G_APP_LAUNCH_CONTEXT(context.get()),
+                                           nullptr) != FALSE;
 }
 
 struct Desktop {
@@ -37,31 +39,15 @@ Desktop& desktop() {
   return services;
 }
 
-std::string file_uri(const std::string& path) {
-  gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
-  std::string made = uri != nullptr ? uri : "";
-  g_free(uri);
-  return made;
-}
-
-std::string folder_of(const std::string& path) {
-  gchar* folder = g_path_get_dirname(path.c_str());
-  std::string made = folder;
-  g_free(folder);
-  return made;
-}
-
 // The host a download comes from, as the user knows it from the address.
 std::string source_of(WebKitDownload* download) {
   const char* uri = webkit_uri_request_get_uri(webkit_download_get_request(download));
-  GUri* parsed = uri != nullptr ? g_uri_parse(uri, G_URI_FLAGS_NONE, nullptr) : nullptr;
-  if (parsed == nullptr) return "an unknown address";
-  const char* host = g_uri_get_host(parsed);
-  std::string source = host != nullptr && *host != '\0'
-                           ? std::string(host)
-                           : "a " + std::string(g_uri_get_scheme(parsed)) + ": address";
-  g_uri_unref(parsed);
-  return source;
+  const OwnedUri parsed(uri != nullptr ? g_uri_parse(uri, G_URI_FLAGS_NONE, nullptr) : nullptr);
+  if (!parsed) return "an unknown address";
+  const char* host = g_uri_get_host(parsed.get());
+  return host != nullptr && *host != '\0'
+             ? std::string(host)
+             : "a " + std::string(g_uri_get_scheme(parsed.get())) + ": address";
 }
 
 GtkWindow* window_of(WebKitDownload* download) {
@@ -75,11 +61,10 @@ GtkWindow* window_of(WebKitDownload* download) {
 class Download : public std::enable_shared_from_this<Download> {
  public:
   explicit Download(WebKitDownload* download)
-      : download_(WEBKIT_DOWNLOAD(g_object_ref(download))), source_(source_of(download)) {}
+      : download_(ref_object(download)), source_(source_of(download)) {}
   ~Download() {
     if (progress_timer_ != 0) g_source_remove(progress_timer_);
-    g_signal_handlers_disconnect_by_data(download_, this);
-    g_object_unref(download_);
+    g_signal_handlers_disconnect_by_data(download_.get(), this);
   }
   Download(const Download&) = delete;
   Download& operator=(const Download&) = delete;
@@ -87,17 +72,17 @@ class Download : public std::enable_shared_from_this<Download> {
   Download& operator=(Download&&) = delete;
 
   void connect() {
-    g_signal_connect(download_, "decide-destination", G_CALLBACK(&Download::on_decide), this);
-    g_signal_connect(download_, "received-data", G_CALLBACK(&Download::on_received), this);
-    g_signal_connect(download_, "failed", G_CALLBACK(&Download::on_failed), this);
-    g_signal_connect(download_, "finished", G_CALLBACK(&Download::on_finished), this);
+    g_signal_connect(download_.get(), "decide-destination", G_CALLBACK(&Download::on_decide), this);
+    g_signal_connect(download_.get(), "received-data", G_CALLBACK(&Download::on_received), this);
+    g_signal_connect(download_.get(), "failed", G_CALLBACK(&Download::on_failed), this);
+    g_signal_connect(download_.get(), "finished", G_CALLBACK(&Download::on_finished), this);
   }
 
   // Quietly: the partial file goes, and the window with it.
   void cancel() {
     if (ended_) return;
     cancelled_ = true;
-    webkit_download_cancel(download_);
+    webkit_download_cancel(download_.get());
     if (!partial_.empty()) discard_partial_file(partial_);
     if (window_) window_->hide();
   }
@@ -164,11 +149,12 @@ class Download : public std::enable_shared_from_this<Download> {
     if (auto partial = reserve_partial_file(final_, error)) {
       partial_ = std::move(*partial);
       // The partial file is ours, made empty just now.
-      webkit_download_set_allow_overwrite(download_, TRUE);
-      webkit_download_set_destination(download_, file_uri(partial_).c_str());
+      webkit_download_set_allow_overwrite(download_.get(), TRUE);
+      webkit_download_set_destination(download_.get(), Glib::filename_to_uri(partial_).c_str());
     } else {
-      failure_ = "the file could not be made in " + folder_of(final_) + " (" + error + ")";
-      webkit_download_cancel(download_);
+      failure_ =
+          "the file could not be made in " + Glib::path_get_dirname(final_) + " (" + error + ")";
+      webkit_download_cancel(download_.get());
     }
     open_window();
     if (failure_) window_->show_failed(*failure_);
@@ -179,7 +165,8 @@ class Download : public std::enable_shared_from_this<Download> {
     window_->cmdCancel.signal_clicked().connect([this] { cancel(); });
     window_->cmdClose.signal_clicked().connect([this] { close(); });
     window_->cmdOpen.signal_clicked().connect([this] { open(final_); });
-    window_->cmdOpenFolder.signal_clicked().connect([this] { open(folder_of(final_)); });
+    window_->cmdOpenFolder.signal_clicked().connect(
+        [this] { open(Glib::path_get_dirname(final_)); });
     // The close box cancels a download that runs, and closes one that has ended.
     window_->signal_delete_event().connect([this](GdkEventAny*) {
       if (ended_) {
@@ -205,10 +192,10 @@ class Download : public std::enable_shared_from_this<Download> {
       return;
     }
     shown_at_ = time;
-    WebKitURIResponse* response = webkit_download_get_response(download_);
+    WebKitURIResponse* response = webkit_download_get_response(download_.get());
     const guint64 total =
         response != nullptr ? webkit_uri_response_get_content_length(response) : 0;
-    window_->show_progress(webkit_download_get_received_data_length(download_), total);
+    window_->show_progress(webkit_download_get_received_data_length(download_.get()), total);
   }
 
   void end() {
@@ -235,12 +222,12 @@ class Download : public std::enable_shared_from_this<Download> {
       if (!partial_.empty()) discard_partial_file(partial_);
       window_->show_failed(*failure_);
     } else {
-      window_->show_done(final_, webkit_download_get_received_data_length(download_));
+      window_->show_done(final_, webkit_download_get_received_data_length(download_.get()));
     }
   }
 
   void open(const std::string& path) {
-    if (!desktop().open(file_uri(path))) {
+    if (!desktop().open(Glib::filename_to_uri(path))) {
       window_->lblStatus.set_text("No program could open " + path + ".");
     }
   }
@@ -252,7 +239,7 @@ class Download : public std::enable_shared_from_this<Download> {
 
   void retire();
 
-  WebKitDownload* download_;
+  const ObjectRef<WebKitDownload> download_;
   std::string source_;
   std::string file_name_;
   std::string final_;

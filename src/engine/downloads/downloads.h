@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/downloads/save_question.h"
-
 #include <webkit2/webkit2.h>
 
 #include <cstddef>
@@ -9,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/downloads/save_question.h"
 
 namespace kv {
 

@@ -1,7 +1,11 @@
 #include "engine/pages/certificate_page.h"
 
+#include <glibmm/datetime.h>
+
 #include <memory>
 #include <utility>
+
+#include "desktop/glib_handles.h"
 
 namespace kv {
 namespace {
@@ -9,20 +13,14 @@ namespace {
 std::string text_property(GTlsCertificate* certificate, const char* name) {
   gchar* value = nullptr;
   g_object_get(certificate, name, &value, nullptr);
-  std::string text = value != nullptr ? value : "";
-  g_free(value);
-  return text;
+  return take_string(value);
 }
 
 std::string date_property(GTlsCertificate* certificate, const char* name) {
   GDateTime* value = nullptr;
   g_object_get(certificate, name, &value, nullptr);
   if (value == nullptr) return "";
-  gchar* text = g_date_time_format(value, "%x");
-  std::string date = text != nullptr ? text : "";
-  g_free(text);
-  g_date_time_unref(value);
-  return date;
+  return Glib::wrap(value).format("%x");  // the wrapper owns the date
 }
 
 // Who the certificate names and how long it holds, for those who want to look closer.
@@ -40,12 +38,10 @@ std::vector<std::string> certificate_details(GTlsCertificate* certificate) {
 }
 
 std::string host_of(const char* address) {
-  GUri* uri = g_uri_parse(address, G_URI_FLAGS_NONE, nullptr);
-  if (uri == nullptr) return "";
-  const char* host = g_uri_get_host(uri);
-  std::string text = host != nullptr ? host : "";
-  g_uri_unref(uri);
-  return text;
+  const OwnedUri uri(g_uri_parse(address, G_URI_FLAGS_NONE, nullptr));
+  if (!uri) return "";
+  const char* host = g_uri_get_host(uri.get());
+  return host != nullptr ? host : "";
 }
 
 gboolean on_tls_errors(WebKitWebView* view, gchar* failing_uri, GTlsCertificate* certificate,
@@ -105,8 +101,7 @@ Notice certificate_notice(const std::string& address, const std::string& host,
   }
   if (certificate == nullptr) return notice;
   // The link holds its own reference, for as long as the notice can be clicked.
-  auto* held = G_TLS_CERTIFICATE(g_object_ref(certificate));
-  std::shared_ptr<GTlsCertificate> kept(held, [](GTlsCertificate* c) { g_object_unref(c); });
+  const std::shared_ptr<GTlsCertificate> kept = ref_object(certificate);
   notice.links.push_back(
       {"Continue to this website (not recommended)", [kept, host, address](WebKitWebView* view) {
          // Trusted in memory only: the next run asks again.

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "desktop/glib_handles.h"
 #include "engine/pages/local_scheme.h"
 #include "shell/favorites_folder.h"
 #include "shell/folder_pages.h"
@@ -46,17 +47,16 @@ void build_in_thread(GTask* task, gpointer /*source*/, gpointer task_data,
 }
 
 void page_built(GObject* /*source*/, GAsyncResult* result, gpointer data) {
-  auto* request = static_cast<WebKitURISchemeRequest*>(data);
-  GError* error = nullptr;
-  auto* html = static_cast<std::string*>(g_task_propagate_pointer(G_TASK(result), &error));
-  if (html == nullptr) {
-    webkit_uri_scheme_request_finish_error(request, error);
-    g_error_free(error);
+  // The reference that handle_request took for the task.
+  const ObjectRef<WebKitURISchemeRequest> request(static_cast<WebKitURISchemeRequest*>(data));
+  OwnedError error;
+  const std::unique_ptr<std::string> html(
+      static_cast<std::string*>(g_task_propagate_pointer(G_TASK(result), out(error))));
+  if (!html) {
+    webkit_uri_scheme_request_finish_error(request.get(), error.get());
   } else {
-    finish_with_html(request, std::move(*html));
-    delete html;
+    finish_with_html(request.get(), std::move(*html));
   }
-  g_object_unref(request);
 }
 
 void handle_request(WebKitURISchemeRequest* request, gpointer /*data*/) {
@@ -70,10 +70,10 @@ void handle_request(WebKitURISchemeRequest* request, gpointer /*data*/) {
   if (folder->csidl == CSIDL_FAVORITES) job->favorites_root = favorites_folder_path();
   if (folder->csidl == CSIDL_HISTORY) job->history_path = browsing_history().path();
 
-  GTask* task = g_task_new(nullptr, nullptr, page_built, g_object_ref(request));
-  g_task_set_task_data(task, job, [](gpointer p) { delete static_cast<PageJob*>(p); });
-  g_task_run_in_thread(task, build_in_thread);
-  g_object_unref(task);
+  const ObjectRef<GTask> task(
+      g_task_new(nullptr, nullptr, page_built, ref_object(request).release()));
+  g_task_set_task_data(task.get(), job, [](gpointer p) { delete static_cast<PageJob*>(p); });
+  g_task_run_in_thread(task.get(), build_in_thread);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "desktop/glib_handles.h"
+
 namespace kv {
 
 void register_local_scheme(WebKitWebContext* context, const char* scheme,
@@ -20,18 +22,16 @@ void register_local_scheme(WebKitWebContext* context, const char* scheme,
 void finish_with_html(WebKitURISchemeRequest* request, std::string html) {
   auto* owned = new std::string(std::move(html));
   const auto size = static_cast<gint64>(owned->size());
-  GBytes* bytes = g_bytes_new_with_free_func(
-      owned->data(), owned->size(), [](gpointer p) { delete static_cast<std::string*>(p); }, owned);
-  GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
-  webkit_uri_scheme_request_finish(request, stream, size, "text/html");
-  g_object_unref(stream);
-  g_bytes_unref(bytes);
+  const OwnedBytes bytes(g_bytes_new_with_free_func(
+      owned->data(), owned->size(), [](gpointer p) { delete static_cast<std::string*>(p); },
+      owned));
+  const ObjectRef<GInputStream> stream(g_memory_input_stream_new_from_bytes(bytes.get()));
+  webkit_uri_scheme_request_finish(request, stream.get(), size, "text/html");
 }
 
 void finish_not_found(WebKitURISchemeRequest* request, const char* reason) {
-  GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_NOT_FOUND, reason);
-  webkit_uri_scheme_request_finish_error(request, error);
-  g_error_free(error);
+  const OwnedError error(g_error_new_literal(G_IO_ERROR, G_IO_ERROR_NOT_FOUND, reason));
+  webkit_uri_scheme_request_finish_error(request, error.get());
 }
 
 }  // namespace kv

@@ -4,9 +4,11 @@
 
 #include <charconv>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <utility>
 
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 #include "engine/pages/local_scheme.h"
 #include "shell/folder_pages.h"
@@ -63,17 +65,15 @@ std::optional<LinkTarget> parse_link(std::string_view uri) {
 }
 
 struct PendingRun {
-  WebKitWebView* view;  // a reference of our own until the run
+  ObjectRef<WebKitWebView> view;  // until the run
   std::function<void(WebKitWebView*)> run;
 };
 
 gboolean run_link(gpointer data) {
-  auto* pending = static_cast<PendingRun*>(data);
-  if (gtk_widget_in_destruction(GTK_WIDGET(pending->view)) == FALSE) {
-    guarded([pending] { pending->run(pending->view); });
+  const std::unique_ptr<PendingRun> pending(static_cast<PendingRun*>(data));
+  if (gtk_widget_in_destruction(GTK_WIDGET(pending->view.get())) == FALSE) {
+    guarded([&pending] { pending->run(pending->view.get()); });
   }
-  g_object_unref(pending->view);
-  delete pending;
   return G_SOURCE_REMOVE;
 }
 
@@ -90,29 +90,26 @@ gboolean on_decide_policy(WebKitWebView* view, WebKitPolicyDecision* decision,
   for (const ShownNotice& notice : static_cast<ViewNotices*>(data)->shown) {
     if (notice.token != target->token || target->index >= notice.links.size()) continue;
     // Run after the engine has had its answer, outside its signal.
-    g_idle_add(run_link, new PendingRun{WEBKIT_WEB_VIEW(g_object_ref(view)),
-                                        notice.links[target->index].run});
+    g_idle_add(run_link, new PendingRun{ref_object(view), notice.links[target->index].run});
     break;
   }
   return TRUE;
 }
 
 struct PendingNotice {
-  WebKitWebView* view;  // a reference of our own until the load
+  ObjectRef<WebKitWebView> view;  // until the load
   std::string address;
   std::string html;
   std::string base;
 };
 
 gboolean load_notice(gpointer data) {
-  auto* pending = static_cast<PendingNotice*>(data);
-  if (gtk_widget_in_destruction(GTK_WIDGET(pending->view)) == FALSE) {
+  const std::unique_ptr<PendingNotice> pending(static_cast<PendingNotice*>(data));
+  if (gtk_widget_in_destruction(GTK_WIDGET(pending->view.get())) == FALSE) {
     // The page's own address is on the local scheme; the engine shows it under `address`.
-    webkit_web_view_load_alternate_html(pending->view, pending->html.c_str(),
+    webkit_web_view_load_alternate_html(pending->view.get(), pending->html.c_str(),
                                         pending->address.c_str(), pending->base.c_str());
   }
-  g_object_unref(pending->view);
-  delete pending;
   return G_SOURCE_REMOVE;
 }
 
@@ -171,14 +168,13 @@ std::string notice_html(const Notice& notice, std::string_view token) {
 
 void show_notice(WebKitWebView* view, const std::string& address, Notice notice) {
   register_local_scheme(webkit_web_view_get_context(view), kNoticeScheme, refuse_request);
-  gchar* token = g_uuid_string_random();
-  auto* pending = new PendingNotice{
-      WEBKIT_WEB_VIEW(g_object_ref(view)), address.empty() ? "about:blank" : address,
-      notice_html(notice, token), scheme_prefix() + safe_kind(notice.kind) + "/"};
+  const std::string token = take_string(g_uuid_string_random());
+  auto* pending =
+      new PendingNotice{ref_object(view), address.empty() ? "about:blank" : address,
+                        notice_html(notice, token), scheme_prefix() + safe_kind(notice.kind) + "/"};
   ViewNotices& state = notices_of(view);
   state.shown.push_back(ShownNotice{token, std::move(notice.links)});
   if (state.shown.size() > kRememberedNotices) state.shown.pop_front();
-  g_free(token);
   // Callers run inside the engine's report of a failed load or an ended process; the
   // notice loads once that report is over, so its load follows the failed one's end.
   g_idle_add(load_notice, pending);

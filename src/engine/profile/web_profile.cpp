@@ -3,9 +3,11 @@
 #include <gio/gio.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 #include "desktop/user_paths.h"
 #include "engine/profile/cookie_database.h"
@@ -19,21 +21,17 @@ struct ClearJob {
 };
 
 void on_cleared(GObject* manager, GAsyncResult* result, gpointer data) {
-  auto* job = static_cast<ClearJob*>(data);
-  GError* error = nullptr;
+  const std::unique_ptr<ClearJob> job(static_cast<ClearJob*>(data));
+  OwnedError error;
   const bool ok = webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(manager),
-                                                           result, &error) != FALSE;
-  g_clear_error(&error);
+                                                           result, out(error)) != FALSE;
   if (job->done) guarded([&] { job->done(ok); });
-  delete job;
 }
 
 std::string read_text(const std::string& path) {
-  gchar* text = nullptr;
-  if (g_file_get_contents(path.c_str(), &text, nullptr, nullptr) == FALSE) return {};
-  std::string read = text;
-  g_free(text);
-  return read;
+  OwnedChars text;
+  if (g_file_get_contents(path.c_str(), out(text), nullptr, nullptr) == FALSE) return {};
+  return text.get();
 }
 
 // The deletion mark names the moment and the process, so that each deletion differs
@@ -70,18 +68,16 @@ struct DeletionFollower {
 WebKitWebContext* new_profile_context() {
   const std::string data = website_data_dir();
   const std::string cache = user_cache_dir();
-  WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
-      "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr);
+  const ObjectRef<WebKitWebsiteDataManager> manager(webkit_website_data_manager_new(
+      "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr));
   // SQLite lets two copies of the program share the file: each writes only the cookies
   // that changed, under the database's own locks.
   const std::string cookies = cookie_database_path();
   prepare_cookie_database(cookies);
   webkit_cookie_manager_set_persistent_storage(
-      webkit_website_data_manager_get_cookie_manager(manager), cookies.c_str(),
+      webkit_website_data_manager_get_cookie_manager(manager.get()), cookies.c_str(),
       WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
-  WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(manager);
-  g_object_unref(manager);
-  return context;
+  return webkit_web_context_new_with_website_data_manager(manager.get());
 }
 
 void clear_profile_data(WebKitWebContext* context, std::function<void(bool)> done) {
@@ -95,10 +91,12 @@ void delete_cookies_and_website_data(std::function<void(bool)> done) {
   const bool told = !mark.empty();
   // The running browsers clear theirs first, while the files they would miss are there.
   wait_for_followers(mark, [told, done = std::move(done)]() mutable {
-    WebKitWebContext* context = new_profile_context();
-    clear_profile_data(context, [context, told, done = std::move(done)](bool cleared) {
-      // Its network process ends with it; nothing else of this context is left.
-      g_object_unref(context);
+    // Its network process ends with it, once the clearing has answered.
+    std::shared_ptr<WebKitWebContext> context = ObjectRef<WebKitWebContext>(new_profile_context());
+    WebKitWebContext* clearing = context.get();
+    clear_profile_data(clearing, [context = std::move(context), told,
+                                  done = std::move(done)](bool cleared) mutable {
+      context.reset();
       if (done) done(told && cleared);
     });
   });
@@ -108,9 +106,8 @@ void follow_website_data_deletion(WebKitWebContext* context) {
   enlist_as_follower();
   // Lives as long as the context it follows, which is kept until the program ends.
   auto* follower = new DeletionFollower{context, nullptr, read_text(website_data_cleared_path())};
-  GFile* mark = g_file_new_for_path(website_data_cleared_path().c_str());
-  follower->monitor = g_file_monitor_file(mark, G_FILE_MONITOR_NONE, nullptr, nullptr);
-  g_object_unref(mark);
+  const ObjectRef<GFile> mark(g_file_new_for_path(website_data_cleared_path().c_str()));
+  follower->monitor = g_file_monitor_file(mark.get(), G_FILE_MONITOR_NONE, nullptr, nullptr);
   if (follower->monitor == nullptr) {
     delete follower;
     return;

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "desktop/glib_handles.h"
+
 namespace kv {
 namespace {
 
@@ -28,12 +30,11 @@ bool bubblewrap_can_confine(const std::string& bubblewrap) {
                         "/bin/true",
                         nullptr};
   gint status = -1;
-  GError* error = nullptr;
+  OwnedError error;
   const gboolean ran = g_spawn_sync(
       nullptr, const_cast<gchar**>(argv), nullptr,
       static_cast<GSpawnFlags>(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL), nullptr,
-      nullptr, nullptr, nullptr, &status, &error);
-  g_clear_error(&error);
+      nullptr, nullptr, nullptr, &status, out(error));
   return ran != FALSE && g_spawn_check_wait_status(status, nullptr) != FALSE;
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 #include "desktop/user_paths.h"
 
@@ -28,11 +29,9 @@ std::string followers_dir() {
 }
 
 std::string read_entry(const std::string& path) {
-  gchar* text = nullptr;
-  if (g_file_get_contents(path.c_str(), &text, nullptr, nullptr) == FALSE) return {};
-  std::string read = text;
-  g_free(text);
-  return read;
+  OwnedChars text;
+  if (g_file_get_contents(path.c_str(), out(text), nullptr, nullptr) == FALSE) return {};
+  return text.get();
 }
 
 // Whether the process of the entry at `path` is still running; an ended one's entry goes.
