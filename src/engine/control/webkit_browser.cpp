@@ -9,13 +9,14 @@
 
 #include "desktop/guarded.h"
 #include "desktop/internet_settings.h"
-#include "engine/pages/certificate_page.h"
-#include "engine/pages/crash_page.h"
-#include "engine/pages/folder_scheme.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
 #include "engine/control/page_focus_wait.h"
 #include "engine/control/webkit_page_commands.h"
+#include "engine/pages/certificate_page.h"
+#include "engine/pages/crash_page.h"
+#include "engine/pages/folder_scheme.h"
+#include "engine/pages/unreachable_page.h"
 
 namespace kv {
 namespace {
@@ -74,6 +75,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   record_completed_pages(view_);
   offer_certificate_exceptions(view_);
   show_ended_pages(view_);
+  show_unreachable_pages(view_, g_network_monitor_get_default());
   keep_selection_in_background(view_);
   connect_events();
 }
