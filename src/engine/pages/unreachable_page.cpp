@@ -84,7 +84,7 @@ bool failure_deserves_notice(const GError* error) {
     return error->code != WEBKIT_PLUGIN_ERROR_WILL_HANDLE_LOAD;
   }
   if (error->domain == WEBKIT_DOWNLOAD_ERROR) return false;
-  return !g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+  return g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED) == FALSE;
 }
 
 LoadFailure classify_load_failure(const GError* error) {

@@ -39,6 +39,10 @@ class NameFailingProxy {
     test::route_engine_through("socks5://127.0.0.1:" + std::to_string(port));
   }
   ~NameFailingProxy() { test::keep_engine_on_loopback(); }
+  NameFailingProxy(const NameFailingProxy&) = delete;
+  NameFailingProxy& operator=(const NameFailingProxy&) = delete;
+  NameFailingProxy(NameFailingProxy&&) = delete;
+  NameFailingProxy& operator=(NameFailingProxy&&) = delete;
 
   std::vector<std::string> names;  // asked for, in order
 
