@@ -16,6 +16,7 @@ struct ViewState {
   bool notice_next = false;     // the next load to start is the notice's own
   bool notice_loading = false;  // the notice's own load is running
   bool retry_when_online = false;
+  bool destroyed = false;  // the view stays allocated for a while after its container went
 };
 
 std::string host_of(const char* address) {
@@ -63,10 +64,15 @@ gboolean on_load_failed(WebKitWebView* view, WebKitLoadEvent /*event*/, gchar* f
   return shown ? TRUE : FALSE;
 }
 
+void on_destroy(GtkWidget* /*view*/, gpointer data) {
+  static_cast<ViewState*>(data)->destroyed = true;
+}
+
 void on_network_changed(GNetworkMonitor* /*monitor*/, gboolean available, gpointer view) {
   auto* state = static_cast<ViewState*>(g_object_get_data(G_OBJECT(view), kStateKey));
-  if (available == FALSE || state == nullptr || !state->retry_when_online) return;
-  if (gtk_widget_in_destruction(GTK_WIDGET(view)) != FALSE) return;
+  if (available == FALSE || state == nullptr || !state->retry_when_online || state->destroyed) {
+    return;
+  }
   // Once: if the network is still not good enough, the next failure asks again.
   state->retry_when_online = false;
   webkit_web_view_reload(WEBKIT_WEB_VIEW(view));
@@ -186,6 +192,7 @@ void show_unreachable_pages(WebKitWebView* view, GNetworkMonitor* monitor) {
                          [](gpointer data) { delete static_cast<ViewState*>(data); });
   g_signal_connect(view, "load-changed", G_CALLBACK(on_load_changed), state);
   g_signal_connect(view, "load-failed", G_CALLBACK(on_load_failed), state);
+  g_signal_connect(view, "destroy", G_CALLBACK(on_destroy), state);
   // Dropped with the view, which the monitor outlives.
   if (monitor != nullptr) {
     g_signal_connect_object(monitor, "network-changed", G_CALLBACK(on_network_changed), view,
