@@ -64,5 +64,23 @@ TEST_F(NoticesInTheProgram, AnEndedPageIsNamedInItsWindowOnlyAndRefreshBringsItB
   EXPECT_EQ(server.requests("/work.html"), 3);
 }
 
+TEST_F(NoticesInTheProgram, AnUnreachablePageIsNamedUnderItsAddressAndRefreshLoadsItLater) {
+  unsigned port = 0;
+  {
+    const test::LocalServer gone;
+    port = gone.port();
+  }
+  const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/later.html";
+  Form1& form = open_window();
+  go(form, url);
+  ASSERT_TRUE(shows(form, "Cannot reach 127.0.0.1", url));
+
+  test::LocalServer later(nullptr, port);
+  later.add_page("/later.html", "<title>Later</title><p>later</p>");
+  form.cmdRefresh.clicked();
+  ASSERT_TRUE(shows(form, "Later", url));
+  EXPECT_EQ(later.requests("/later.html"), 1);
+}
+
 }  // namespace
 }  // namespace kv

@@ -96,7 +96,8 @@ struct LocalServer::State {
 
 LocalServer::LocalServer() : LocalServer(nullptr) {}
 
-LocalServer::LocalServer(GTlsCertificate* certificate) : state_(std::make_unique<State>()) {
+LocalServer::LocalServer(GTlsCertificate* certificate, unsigned port)
+    : state_(std::make_unique<State>()) {
   state_->server = certificate != nullptr ? soup_server_new("tls-certificate", certificate, nullptr)
                                           : soup_server_new(nullptr, nullptr);
   state_->scheme = certificate != nullptr ? "https" : "http";
@@ -104,7 +105,7 @@ LocalServer::LocalServer(GTlsCertificate* certificate) : state_(std::make_unique
   GError* error = nullptr;
   const auto https = certificate != nullptr ? SOUP_SERVER_LISTEN_HTTPS : SoupServerListenOptions{};
   if (soup_server_listen_local(
-          state_->server, 0,
+          state_->server, port,
           static_cast<SoupServerListenOptions>(SOUP_SERVER_LISTEN_IPV4_ONLY | https),
           &error) == FALSE) {
     const std::string reason = error != nullptr ? error->message : "unknown";

@@ -14,8 +14,9 @@ namespace kv::test {
 class LocalServer {
  public:
   LocalServer();
-  // Serves HTTPS with `certificate` (the server takes a reference of its own).
-  explicit LocalServer(GTlsCertificate* certificate);
+  // Serves HTTPS with `certificate` (the server takes a reference of its own), or HTTP
+  // when it is null; on `port` when it is not 0.
+  explicit LocalServer(GTlsCertificate* certificate, unsigned port = 0);
   ~LocalServer();
   LocalServer(const LocalServer&) = delete;
   LocalServer& operator=(const LocalServer&) = delete;

@@ -16,6 +16,7 @@
 #include "engine/pages/certificate_page.h"
 #include "engine/pages/crash_page.h"
 #include "engine/pages/folder_scheme.h"
+#include "engine/pages/unreachable_page.h"
 
 namespace kv {
 namespace {
@@ -75,6 +76,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   record_completed_pages(view_);
   offer_certificate_exceptions(view_);
   show_ended_pages(view_);
+  show_unreachable_pages(view_, g_network_monitor_get_default());
   keep_selection_in_background(view_);
   connect_events();
 }

@@ -26,7 +26,8 @@ constexpr const char* kStyle =
     "main{max-width:42em;margin:3em auto;padding:1.5em 2em;background:#fff;"
     "border-top:4px solid #b03020;box-shadow:0 1px 3px #0003}"
     "h1{font-size:1.4em;margin-top:0}li{margin:.3em 0}"
-    ".links a{display:inline-block;margin:.8em 1.5em 0 0}";
+    ".links a{display:inline-block;margin:.8em 1.5em 0 0}"
+    "p{overflow-wrap:anywhere}.detail{font-size:.8em;color:#606060;margin-top:2em}";
 
 struct ShownNotice {
   std::string token;
@@ -163,7 +164,9 @@ std::string notice_html(const Notice& notice, std::string_view token) {
     html += "<a href=\"" + base + std::to_string(i) + "\">" + html_escape(notice.links[i].text) +
             "</a>";
   }
-  return html + "</p></main></body></html>";
+  html += "</p>";
+  if (!notice.detail.empty()) html += "<p class=\"detail\">" + html_escape(notice.detail) + "</p>";
+  return html + "</main></body></html>";
 }
 
 void show_notice(WebKitWebView* view, const std::string& address, Notice notice) {

@@ -10,9 +10,10 @@
 namespace kv {
 
 // The program's own notices in the page area: a page it could not show safely (a
-// certificate it does not trust) or a page whose web process ended. A notice is a local
-// page (web pages cannot load it or link to it) that stands under the address of the page
-// it replaces, so the address box, Refresh and the history all keep that address.
+// certificate it does not trust), a page it could not reach, or a page whose web process
+// ended. A notice is a local page (web pages cannot load it or link to it) that stands
+// under the address of the page it replaces, so the address box, Refresh and the history
+// all keep that address.
 inline constexpr const char* kNoticeScheme = "kv-notice";
 
 // A way on from a notice; `run` is called on the view that shows it, after the click.
@@ -29,6 +30,7 @@ struct Notice {
   std::vector<std::string> paragraphs;
   std::vector<std::string> points;  // listed after the first paragraph
   std::vector<NoticeLink> links;
+  std::string detail;  // in small type after the links, for those who want it
 };
 
 // The notice's page. Its links lead to "<kNoticeScheme>://<kind>/<token>/<index>", which
