@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "desktop/guarded.h"
+#include "engine/pages/deliberate_input.h"
 #include "engine/pages/local_scheme.h"
 #include "shell/folder_pages.h"
 
@@ -89,9 +90,10 @@ gboolean on_decide_policy(WebKitWebView* view, WebKitPolicyDecision* decision,
   webkit_policy_decision_ignore(decision);
   for (const ShownNotice& notice : static_cast<ViewNotices*>(data)->shown) {
     if (notice.token != target->token || target->index >= notice.links.size()) continue;
+    const NoticeLink& link = notice.links[target->index];
+    if (link.deliberate && !input_is_deliberate(view)) break;
     // Run after the engine has had its answer, outside its signal.
-    g_idle_add(run_link, new PendingRun{WEBKIT_WEB_VIEW(g_object_ref(view)),
-                                        notice.links[target->index].run});
+    g_idle_add(run_link, new PendingRun{WEBKIT_WEB_VIEW(g_object_ref(view)), link.run});
     break;
   }
   return TRUE;
@@ -123,6 +125,7 @@ ViewNotices& notices_of(WebKitWebView* view) {
     g_object_set_data_full(G_OBJECT(view), kStateKey, state,
                            [](gpointer p) { delete static_cast<ViewNotices*>(p); });
     g_signal_connect(view, "decide-policy", G_CALLBACK(on_decide_policy), state);
+    watch_input(view);
   }
   return *state;
 }
