@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "desktop/guarded.h"
+#include "engine/control/program_world.h"
 
 namespace kv {
 namespace {
@@ -49,7 +50,7 @@ void on_answer(GObject* view, GAsyncResult* result, gpointer data) {
 }
 
 void ask(FocusWait* wait) {
-  webkit_web_view_evaluate_javascript(wait->view, "document.hasFocus()", -1, nullptr, nullptr,
+  webkit_web_view_evaluate_javascript(wait->view, "document.hasFocus()", -1, kProgramWorld, nullptr,
                                       nullptr, on_answer, wait);
 }
 
