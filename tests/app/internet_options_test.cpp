@@ -75,9 +75,12 @@ TEST_F(InternetOptionsTest, AHomePageThatCannotBeSavedKeepsTheWindowOpenAndSaysS
   g_rmdir(internet_settings_path().c_str());
 }
 
-TEST_F(InternetOptionsTest, ClearHistoryDeletesTheDatabaseWithItsJournalsOnly) {
+// A file that is no database at all helps no one: it goes, with its journals.
+TEST_F(InternetOptionsTest, ClearHistoryDeletesABrokenDatabaseWithItsJournalsOnly) {
   const std::string database = history_database_path();
-  for (const char* suffix : {"", "-wal", "-shm"}) std::ofstream(database + suffix) << "x";
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    std::ofstream(database + suffix) << std::string(4096, 'x');
+  }
   const std::string neighbour = user_data_dir() + "/keep.me";
   std::ofstream(neighbour) << "x";
 
