@@ -243,7 +243,8 @@ TEST(DownloadWindowTest, KeepsItsWidthForAnyNameAndShowsTheWholeNameOnRequest) {
     test::flush_events();
     return window.get_width();
   };
-  const std::string long_name = std::string(190, 'w') + ".bin";
+  std::string long_name(190, 'w');
+  long_name += ".bin";
   const int usual = width_for("a.bin", "/tmp/a.bin");
   EXPECT_EQ(width_for(long_name, "/tmp/" + long_name), usual);
   DownloadWindow window(long_name, "127.0.0.1");
