@@ -2,6 +2,7 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -21,6 +22,13 @@ bool user_can_write(const std::string& path) {
 // left read-only for this user counts as not writable: saving over it must not fail.
 bool favorites_writable_in(const std::string& folder) {
   if (g_access(folder.c_str(), W_OK | X_OK) != 0) return false;
+  // A folder that others may write to (a shared install, /tmp) could have fav.Dat
+  // swapped under the user: only a folder of the user's own, closed to others, will do.
+  GStatBuf info;
+  if (g_stat(folder.c_str(), &info) != 0 || info.st_uid != getuid() ||
+      (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    return false;
+  }
   const std::string file = folder + "/" + kFavoritesName;
   return !g_file_test(file.c_str(), G_FILE_TEST_EXISTS) || user_can_write(file);
 }
@@ -34,7 +42,7 @@ void copy_whole(const std::string& from, const std::string& to) {
   g_file_set_contents_full(to.c_str(), contents.get(), static_cast<gssize>(length),
                            static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
                                                               G_FILE_SET_CONTENTS_DURABLE),
-                           0666, nullptr);
+                           0600, nullptr);
 }
 
 }  // namespace

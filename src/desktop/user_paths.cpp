@@ -3,13 +3,14 @@
 #include <glib.h>
 
 #include "desktop/app_folder.h"
+#include "desktop/private_files.h"
 
 namespace kv {
 namespace {
 
 std::string ensured(const char* base) {
   std::string dir = std::string(base) + "/kestrivane";
-  g_mkdir_with_parents(dir.c_str(), 0700);
+  make_private_folder(dir);
   return dir;
 }
 
@@ -38,7 +39,9 @@ std::string cookie_database_path() {
   return user_data_dir() + "/cookies.sqlite";
 }
 std::string website_data_dir() {
-  return user_data_dir() + "/website-data";
+  std::string dir = user_data_dir() + "/website-data";
+  make_private_folder(dir);
+  return dir;
 }
 std::string website_data_cleared_path() {
   return user_data_dir() + "/website-data-cleared";

@@ -6,6 +6,7 @@
 
 #include <unordered_set>
 
+#include "desktop/private_files.h"
 #include "desktop/user_paths.h"
 
 namespace kv {
@@ -46,6 +47,7 @@ HistoryStore::~HistoryStore() {
 
 bool HistoryStore::open() {
   if (db_ != nullptr) return true;
+  make_private_database(path_);
   if (sqlite3_open_v2(path_.c_str(), &db_,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                       nullptr) != SQLITE_OK) {
@@ -132,7 +134,31 @@ bool HistoryStore::purge(Clock::time_point now) {
 
 bool HistoryStore::clear() {
   if (!open()) return false;
-  return run("DELETE FROM visits");
+  // Running browsers keep the file open and go on writing to it: the rows go, in one
+  // transaction, and the file stays. Clearing is the user's request, so it may wait for
+  // a browser's write, and it overwrites what it deletes.
+  constexpr int kClearWaitMs = 3000;
+  sqlite3_busy_timeout(db_, kClearWaitMs);
+  const bool cleared = run("PRAGMA secure_delete = ON") && run("DELETE FROM visits");
+  // Copies the zeroed pages into the file and empties the log; skipped while a reader
+  // holds an older view, which the next checkpoint catches up with.
+  if (cleared) run("PRAGMA wal_checkpoint(TRUNCATE)");
+  if (db_ != nullptr) {
+    run("PRAGMA secure_delete = OFF");
+    sqlite3_busy_timeout(db_, 0);
+  }
+  return cleared;
+}
+
+bool history_is_broken(const std::string& path) {
+  sqlite3* db = nullptr;
+  int result =
+      sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (result == SQLITE_OK) {
+    result = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+  }
+  sqlite3_close_v2(db);
+  return result == SQLITE_NOTADB || result == SQLITE_CORRUPT;
 }
 
 HistoryReading read_history(const std::string& path, HistoryStore::Clock::time_point now,

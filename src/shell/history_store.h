@@ -53,7 +53,8 @@ class HistoryStore {
   bool set_title(std::int64_t visit, const std::string& title);
   // Drops the visits older than kHistoryDays before `now`; false when skipped.
   bool purge(Clock::time_point now);
-  // Drops every visit; false when skipped.
+  // Drops every visit, in place, so that running browsers record into the same file
+  // afterwards; waits a little for their writes. False when it could not.
   bool clear();
   // Lets go of the database file (to move or replace it); the next call opens it again.
   void close();
@@ -78,6 +79,10 @@ class HistoryStore {
 // thread while the program records.
 HistoryReading read_history(const std::string& path, HistoryStore::Clock::time_point now,
                             std::size_t max_visits);
+
+// Whether the file at `path` is no history database at all (garbage, cut short), so
+// that nobody can be using it.
+bool history_is_broken(const std::string& path);
 
 // The program's history, kept at history_database_path(); opened when first used.
 HistoryStore& browsing_history();

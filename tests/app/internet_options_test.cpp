@@ -7,6 +7,7 @@
 #include "app/options/internet_options_window.h"
 #include "desktop/internet_settings.h"
 #include "desktop/user_paths.h"
+#include "shell/history_store.h"
 #include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
@@ -74,9 +75,12 @@ TEST_F(InternetOptionsTest, AHomePageThatCannotBeSavedKeepsTheWindowOpenAndSaysS
   g_rmdir(internet_settings_path().c_str());
 }
 
-TEST_F(InternetOptionsTest, ClearHistoryDeletesTheDatabaseWithItsJournalsOnly) {
+// A file that is no database at all helps no one: it goes, with its journals.
+TEST_F(InternetOptionsTest, ClearHistoryDeletesABrokenDatabaseWithItsJournalsOnly) {
   const std::string database = history_database_path();
-  for (const char* suffix : {"", "-wal", "-shm"}) std::ofstream(database + suffix) << "x";
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    std::ofstream(database + suffix) << std::string(4096, 'x');
+  }
   const std::string neighbour = user_data_dir() + "/keep.me";
   std::ofstream(neighbour) << "x";
 
@@ -102,6 +106,36 @@ TEST_F(InternetOptionsTest, AHistoryThatCannotBeDeletedIsReported) {
   EXPECT_EQ(window.lblMessage.get_text(), "The browsing history could not be cleared.");
   g_remove((database + "/inside").c_str());
   g_rmdir(database.c_str());
+}
+
+// Visits recorded after the clearing, by a browser that ran through it, are kept.
+TEST_F(InternetOptionsTest, ClearingTheHistoryUnderARunningBrowserKeepsItsLaterVisits) {
+  test::LocalServer server;
+  server.add_page("/before", "<title>Before</title>before");
+  server.add_page("/after", "<title>After</title>after");
+  test::EngineWindow browser;
+  ASSERT_TRUE(browser.load_uri(server.url("/before")));
+  const auto listed = [](const std::string& address) {
+    const HistoryReading reading =
+        read_history(history_database_path(), HistoryStore::Clock::now(), 100);
+    for (const HistoryDay& day : reading.days) {
+      for (const HistoryEntry& entry : day.entries) {
+        if (entry.address == address) return true;
+      }
+    }
+    return false;
+  };
+  ASSERT_TRUE(test::run_until([&] { return listed(server.url("/before")); }));
+
+  InternetOptionsWindow window;
+  window.cmdClearHistory.clicked();
+  EXPECT_EQ(window.lblMessage.get_text(), "The browsing history has been cleared.");
+  EXPECT_FALSE(listed(server.url("/before")));
+
+  ASSERT_TRUE(browser.load_uri(server.url("/after")));
+  // A browser started later reads the file afresh.
+  EXPECT_TRUE(test::run_until([&] { return listed(server.url("/after")); }));
+  EXPECT_FALSE(listed(server.url("/before")));
 }
 
 int cookie_rows() {

@@ -30,6 +30,7 @@ class FavoritesPlaceTest : public ::testing::Test {
     ASSERT_EQ(g_mkdir(home.c_str(), 0755), 0);
     if (getuid() == 0) {
       ASSERT_EQ(::chown(home.c_str(), 65534, 65534), 0);
+      ASSERT_EQ(::chown(app.c_str(), 65534, 65534), 0);  // the user's own program folder
     }
     // Copied out of the build tree, which the other user may not reach.
     std::filesystem::copy_file(KV_FAVORITES_PLACE_PROBE, probe);
@@ -65,8 +66,17 @@ class FavoritesPlaceTest : public ::testing::Test {
 };
 
 TEST_F(FavoritesPlaceTest, AWritableProgramFolderKeepsFavDatBesideTheProgram) {
-  EXPECT_EQ(place(0777, "a\r\n", 0666), beside);
+  EXPECT_EQ(place(0755, "a\r\n", 0666), beside);
   EXPECT_FALSE(std::filesystem::exists(data_home)) << "no folder of the user's is made";
+}
+
+// Others could swap fav.Dat there: the user's own copy is used instead.
+TEST_F(FavoritesPlaceTest, AProgramFolderThatOthersMayWriteToKeepsNoFavDat) {
+  EXPECT_EQ(place(0777, "a\r\n", 0666), own) << "world-writable";
+  EXPECT_EQ(place(0775), own) << "group-writable";
+  GStatBuf info;
+  ASSERT_EQ(g_stat(own.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600U) << "the copy is the user's alone";
 }
 
 TEST_F(FavoritesPlaceTest, AnInstalledProgramsFavouritesAreCopiedToTheUserOnceAndKeptThere) {

@@ -1,8 +1,10 @@
 #include "shell/history_store.h"
 
 #include <glib.h>
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -112,6 +114,18 @@ TEST_F(History, RecordingPurgesOldVisitsOfEarlierRuns) {
   const auto reading = read_history(path, Clock::now() - days(15), 100);
   ASSERT_EQ(reading.days.size(), 1U);
   EXPECT_EQ(addresses(reading.days[0]), std::vector<std::string>{"http://new.test/"});
+}
+
+TEST_F(History, TheDatabaseAndItsJournalsAreTheUsersAloneWhateverTheUmask) {
+  const mode_t old_umask = umask(022);
+  HistoryStore store(path);
+  ASSERT_NE(store.record("http://a.test/", "A", now), 0);
+  umask(old_umask);
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    GStatBuf info;
+    ASSERT_EQ(g_stat((path + suffix).c_str(), &info), 0) << suffix;
+    EXPECT_EQ(info.st_mode & 0777, 0600U) << suffix;
+  }
 }
 
 TEST_F(History, NothingRecordedYetReadsAsEmpty) {

@@ -9,6 +9,7 @@
 #include "desktop/internet_settings.h"
 #include "desktop/user_paths.h"
 #include "engine/profile/web_profile.h"
+#include "shell/history_store.h"
 
 namespace kv {
 
@@ -27,6 +28,12 @@ std::string home_page_address(const std::string& typed) {
 
 bool clear_browsing_history() {
   const std::string database = history_database_path();
+  if (!g_file_test(database.c_str(), G_FILE_TEST_EXISTS)) return true;
+  // Running browsers hold the database open: deleting the file would lose every visit
+  // they record after this.
+  if (HistoryStore(database).clear()) return true;
+  // A file that is no database is of no use to anyone; it goes.
+  if (!history_is_broken(database)) return false;
   bool cleared = true;
   for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
     const std::string file = database + suffix;

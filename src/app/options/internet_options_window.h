@@ -46,8 +46,9 @@ class InternetOptionsWindow : public Gtk::Window {
 // address that names no scheme; "" stays "" (the built-in home page).
 std::string home_page_address(const std::string& typed);
 
-// Deletes the browsing history database with its journal files. false when a file
-// that is there could not be deleted.
+// Empties the browsing history in place, so that browsers running now go on recording
+// into it; a file that is no database is deleted with its journal files. false when the
+// history could not be emptied (a browser held it too long) or deleted.
 bool clear_browsing_history();
 
 }  // namespace kv

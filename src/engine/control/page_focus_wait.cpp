@@ -4,6 +4,7 @@
 
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
+#include "engine/control/program_world.h"
 
 namespace kv {
 namespace {
@@ -46,8 +47,8 @@ void on_answer(GObject* view, GAsyncResult* result, gpointer data) {
 }
 
 void ask(FocusWait* wait) {
-  webkit_web_view_evaluate_javascript(wait->view.get(), "document.hasFocus()", -1, nullptr, nullptr,
-                                      nullptr, on_answer, wait);
+  webkit_web_view_evaluate_javascript(wait->view.get(), "document.hasFocus()", -1, kProgramWorld,
+                                      nullptr, nullptr, on_answer, wait);
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
 #include "engine/control/page_focus_wait.h"
+#include "engine/control/program_world.h"
 #include "engine/control/webkit_page_commands.h"
+#include "engine/control/window_request_address.h"
 #include "engine/pages/certificate_page.h"
 #include "engine/pages/crash_page.h"
 #include "engine/pages/folder_scheme.h"
@@ -204,7 +206,6 @@ void WebKitBrowser::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent eve
       break;
     case WEBKIT_LOAD_COMMITTED:
       browser->document_title_.clear();
-      browser->window_requests_.page_loaded();
       guarded([&] { browser->NavigateComplete2.emit(browser->current_uri()); });
       break;
     case WEBKIT_LOAD_FINISHED:  // also after a failed or stopped load
@@ -242,7 +243,7 @@ void WebKitBrowser::load_finished() {
   constexpr guint kTitleWaitMs = 500;
   title_query_.reset(g_cancellable_new());
   title_timer_ = g_timeout_add(kTitleWaitMs, &WebKitBrowser::on_title_overdue, this);
-  webkit_web_view_evaluate_javascript(view_, "document.title", -1, nullptr, nullptr,
+  webkit_web_view_evaluate_javascript(view_, "document.title", -1, kProgramWorld, nullptr,
                                       title_query_.get(), &WebKitBrowser::on_title_answer, this);
 }
 
@@ -333,6 +334,8 @@ GtkWidget* WebKitBrowser::on_create(WebKitWebView* /*view*/, WebKitNavigationAct
                                     gpointer self) {
   auto* browser = static_cast<WebKitBrowser*>(self);
   const bool user_gesture = webkit_navigation_action_is_user_gesture(action) != FALSE;
+  const char* requested = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  if (!loads_into_new_window(requested != nullptr ? requested : "")) return nullptr;
   if (!browser->window_requests_.may_ask(user_gesture)) return nullptr;
   WebBrowser* target = nullptr;
   bool cancel = false;

@@ -30,7 +30,8 @@ namespace kv {
 // NewWindow2 loads the requested page only when its handler sets ppDisp to a control
 // made by WebKitBrowserFactory::create(this control) and leaves Cancel false. Requests a
 // page makes without the user asking are dropped without NewWindow2 once the handler has
-// made kUnaskedWindowsPerPage windows for that page.
+// made kUnaskedWindowsPerPeriod windows for the control's pages within kUnaskedWindowPeriod.
+// Only http, https and about:blank requests reach NewWindow2; others are dropped.
 class WebKitBrowser : public WebBrowser {
  public:
   // `related`: the control of a page that asked for a new window, or nullptr. A related
@@ -103,7 +104,7 @@ class WebKitBrowser : public WebBrowser {
   Glib::ustring finished_uri_;
   ObjectRef<GCancellable> title_query_;
   guint title_timer_ = 0;
-  WindowRequestQuota window_requests_;  // of the page shown now
+  WindowRequestQuota window_requests_;  // of every page shown in the control
 };
 
 class WebKitBrowserFactory : public WebBrowserFactory {

@@ -6,7 +6,9 @@
 namespace kv {
 
 // The name to offer for a download the server or the address named `suggested`: its
-// last path part without what file names cannot hold; "download" when nothing is left.
+// last path part without what file names cannot hold and without controls and direction
+// overrides that would disguise it, at most 200 bytes with its extension kept;
+// "download" when nothing is left.
 std::string download_file_name(const std::string& suggested);
 
 // A download is received into a file of its own beside the chosen one, so that a
@@ -15,10 +17,13 @@ std::string download_file_name(const std::string& suggested);
 //
 // Makes that file (empty); its path, or nothing with `error` saying why.
 std::optional<std::string> reserve_partial_file(const std::string& final_path, std::string& error);
-// Renames the complete partial file to the chosen name, replacing a file there (the
-// save dialog has asked). false with `error` saying why; the partial file stays.
-bool complete_partial_file(const std::string& partial_path, const std::string& final_path,
-                           std::string& error);
+// Renames the complete partial file to the chosen name. A file there is replaced only
+// when `may_replace` (the save dialog asked about it); one that appeared since is kept,
+// and the download takes the first free "name (n).ext" instead. The path it got, or
+// nothing with `error` saying why; the partial file then stays.
+std::optional<std::string> complete_partial_file(const std::string& partial_path,
+                                                 const std::string& final_path, bool may_replace,
+                                                 std::string& error);
 // Removes the partial file and what the engine may have left beside it.
 void discard_partial_file(const std::string& partial_path);
 

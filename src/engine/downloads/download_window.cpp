@@ -1,6 +1,7 @@
 #include "engine/downloads/download_window.h"
 
 #include <glibmm/markup.h>
+#include <glibmm/miscutils.h>
 
 #include <algorithm>
 #include <tuple>
@@ -38,9 +39,12 @@ DownloadWindow::DownloadWindow(const std::string& file_name, const std::string& 
     set_control_name(*label, name);
     label->set_xalign(0.0F);
     label->set_line_wrap(true);
-    label->set_max_width_chars(60);
+    // Names and paths without spaces break anywhere rather than widen the window.
+    label->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
+    // Narrower than the window, so that no text widens it.
+    label->set_max_width_chars(40);
   }
-  lblFile.set_markup("<b>" + Glib::Markup::escape_text(file_name) + "</b>");
+  show_file_name(file_name);
   lblSource.set_text("From " + source_host);
   // The saved file's path can be copied from here.
   lblStatus.set_selectable(true);
@@ -70,6 +74,15 @@ DownloadWindow::DownloadWindow(const std::string& file_name, const std::string& 
 
 DownloadWindow::~DownloadWindow() = default;
 
+void DownloadWindow::show_file_name(const std::string& name) {
+  // One line whatever the name; the whole of it over the label.
+  lblFile.set_line_wrap(false);
+  lblFile.set_ellipsize(Pango::ELLIPSIZE_MIDDLE);
+  lblFile.set_width_chars(20);
+  lblFile.set_markup("<b>" + Glib::Markup::escape_text(name) + "</b>");
+  lblFile.set_tooltip_text(name);
+}
+
 void DownloadWindow::show_progress(guint64 received, guint64 total) {
   if (total > 0) {
     barProgress.set_fraction(static_cast<double>(std::min(received, total)) /
@@ -86,6 +99,8 @@ void DownloadWindow::show_done(const std::string& path, guint64 size) {
   barProgress.set_fraction(1.0);
   lblBytes.set_text(bytes_progress_text(size, 0));
   lblStatus.set_text("Saved as " + path);
+  // Another file may have taken the chosen name meanwhile.
+  show_file_name(Glib::path_get_basename(path));
   cmdOpen.show();
   cmdOpenFolder.show();
   show_ended();

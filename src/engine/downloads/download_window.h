@@ -35,6 +35,7 @@ class DownloadWindow : public Gtk::Window {
 
  private:
   void show_ended();
+  void show_file_name(const std::string& name);
 
   Gtk::Box layout_{Gtk::ORIENTATION_VERTICAL, 6};
   Gtk::ButtonBox buttons_;

@@ -13,6 +13,7 @@
 #include "desktop/guarded.h"
 #include "desktop/user_paths.h"
 #include "engine/downloads/download_files.h"
+#include "engine/downloads/download_run_question.h"
 #include "engine/downloads/download_save_dialog.h"
 #include "engine/downloads/download_window.h"
 
@@ -32,6 +33,7 @@ bool open_with_default_handler(const std::string& uri) {
 struct Desktop {
   SaveChooser choose = &run_download_save_dialog;
   UriOpener open = &open_with_default_handler;
+  RunConfirmer confirm_run = &run_download_run_question;
 };
 
 Desktop& desktop() {
@@ -140,6 +142,8 @@ class Download : public std::enable_shared_from_this<Download> {
       return;
     }
     final_ = std::move(*path);
+    // Only a file there now was asked about; one that appears later is never replaced.
+    may_replace_ = g_file_test(final_.c_str(), G_FILE_TEST_EXISTS) != FALSE;
     if (ended_) {
       // It failed while the dialog was open.
       show_ended();
@@ -164,7 +168,7 @@ class Download : public std::enable_shared_from_this<Download> {
     window_ = std::make_unique<DownloadWindow>(file_name_, source_);
     window_->cmdCancel.signal_clicked().connect([this] { cancel(); });
     window_->cmdClose.signal_clicked().connect([this] { close(); });
-    window_->cmdOpen.signal_clicked().connect([this] { open(final_); });
+    window_->cmdOpen.signal_clicked().connect([this] { open_file(); });
     window_->cmdOpenFolder.signal_clicked().connect(
         [this] { open(Glib::path_get_dirname(final_)); });
     // The close box cancels a download that runs, and closes one that has ended.
@@ -214,8 +218,12 @@ class Download : public std::enable_shared_from_this<Download> {
     std::string error;
     if (!failure_ && partial_.empty()) {
       failure_ = "the connection ended before the file could be saved";
-    } else if (!failure_ && !complete_partial_file(partial_, final_, error)) {
-      failure_ = "it could not be saved as " + final_ + " (" + error + ")";
+    } else if (!failure_) {
+      if (auto saved = complete_partial_file(partial_, final_, may_replace_, error)) {
+        final_ = std::move(*saved);
+      } else {
+        failure_ = "it could not be saved as " + final_ + " (" + error + ")";
+      }
     }
     if (!window_) open_window();
     if (failure_) {
@@ -224,6 +232,23 @@ class Download : public std::enable_shared_from_this<Download> {
     } else {
       window_->show_done(final_, webkit_download_get_received_data_length(download_.get()));
     }
+  }
+
+  // A program, script or launcher runs when opened: the user says so first.
+  void open_file() {
+    const auto type = program_file_type(final_);
+    if (!type) {
+      open(final_);
+      return;
+    }
+    std::weak_ptr<Download> weak = weak_from_this();
+    const RunQuestion question{GTK_WINDOW(window_->gobj()), final_, *type};
+    guarded([&] {
+      desktop().confirm_run(question, [weak](bool run) {
+        auto alive = weak.lock();
+        if (alive && run && alive->window_) alive->open(alive->final_);
+      });
+    });
   }
 
   void open(const std::string& path) {
@@ -248,6 +273,7 @@ class Download : public std::enable_shared_from_this<Download> {
   std::unique_ptr<DownloadWindow> window_;
   gint64 shown_at_ = 0;
   guint progress_timer_ = 0;
+  bool may_replace_ = false;  // the save dialog asked about a file at final_
   bool asking_ = false;
   bool cancelled_ = false;
   bool ended_ = false;
@@ -276,9 +302,10 @@ void on_download_started(WebKitWebContext* /*context*/, WebKitDownload* download
 
 }  // namespace
 
-void use_download_desktop(SaveChooser chooser, UriOpener opener) {
+void use_download_desktop(SaveChooser chooser, UriOpener opener, RunConfirmer confirm_run) {
   desktop().choose = std::move(chooser);
   desktop().open = std::move(opener);
+  desktop().confirm_run = std::move(confirm_run);
 }
 
 void watch_downloads(WebKitWebContext* context) {

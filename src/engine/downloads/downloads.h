@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/downloads/download_run_question.h"
 #include "engine/downloads/save_question.h"
 
 namespace kv {
@@ -20,9 +21,13 @@ using SaveChooser =
 // Opens a file:// URI with the desktop's default handler; false when nothing could.
 using UriOpener = std::function<bool(const std::string& uri)>;
 
+// Asks whether to open a file that can run programs; answers true to open, maybe later.
+using RunConfirmer = std::function<void(const RunQuestion&, std::function<void(bool)>)>;
+
 // Downloads ask with the GTK save dialog and open files with the desktop's default
 // handlers, unless these are replaced (tests answer and record instead).
-void use_download_desktop(SaveChooser chooser, UriOpener opener);
+void use_download_desktop(SaveChooser chooser, UriOpener opener,
+                          RunConfirmer confirm_run = &run_download_run_question);
 
 // Handles every download of `context`: asks where to save it (in the download folder,
 // under the suggested name), receives it into a partial file there while a window shows

@@ -102,13 +102,14 @@ Notice certificate_notice(const std::string& address, const std::string& host,
   if (certificate == nullptr) return notice;
   // The link holds its own reference, for as long as the notice can be clicked.
   const std::shared_ptr<GTlsCertificate> kept = ref_object(certificate);
-  notice.links.push_back(
-      {"Continue to this website (not recommended)", [kept, host, address](WebKitWebView* view) {
-         // Trusted in memory only: the next run asks again.
-         webkit_web_context_allow_tls_certificate_for_host(webkit_web_view_get_context(view),
-                                                           kept.get(), host.c_str());
-         webkit_web_view_load_uri(view, address.c_str());
-       }});
+  notice.links.push_back({"Continue to this website (not recommended)",
+                          [kept, host, address](WebKitWebView* view) {
+                            // Trusted in memory only: the next run asks again.
+                            webkit_web_context_allow_tls_certificate_for_host(
+                                webkit_web_view_get_context(view), kept.get(), host.c_str());
+                            webkit_web_view_load_uri(view, address.c_str());
+                          },
+                          true});
   return notice;
 }
 

@@ -13,8 +13,9 @@ namespace kv {
 std::vector<std::string> certificate_problems(GTlsCertificateFlags errors);
 
 // The notice for a page at `address` on `host` whose certificate has `errors`. Its
-// "Continue" link trusts `certificate` for `host` until the program ends and loads the
-// address again.
+// "Continue" link, on a deliberate click only, trusts `certificate` for `host` until the
+// program ends and loads the address again. The engine's allowance is that narrow and no
+// narrower: it holds on every port of the host and for sub-resources as well.
 Notice certificate_notice(const std::string& address, const std::string& host,
                           GTlsCertificate* certificate, GTlsCertificateFlags errors,
                           bool can_go_back);

@@ -10,6 +10,7 @@
 
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
+#include "engine/pages/deliberate_input.h"
 #include "engine/pages/local_scheme.h"
 #include "shell/folder_pages.h"
 
@@ -90,8 +91,10 @@ gboolean on_decide_policy(WebKitWebView* view, WebKitPolicyDecision* decision,
   webkit_policy_decision_ignore(decision);
   for (const ShownNotice& notice : static_cast<ViewNotices*>(data)->shown) {
     if (notice.token != target->token || target->index >= notice.links.size()) continue;
+    const NoticeLink& link = notice.links[target->index];
+    if (link.deliberate && !input_is_deliberate(view)) break;
     // Run after the engine has had its answer, outside its signal.
-    g_idle_add(run_link, new PendingRun{ref_object(view), notice.links[target->index].run});
+    g_idle_add(run_link, new PendingRun{ref_object(view), link.run});
     break;
   }
   return TRUE;
@@ -121,6 +124,7 @@ ViewNotices& notices_of(WebKitWebView* view) {
     g_object_set_data_full(G_OBJECT(view), kStateKey, state,
                            [](gpointer p) { delete static_cast<ViewNotices*>(p); });
     g_signal_connect(view, "decide-policy", G_CALLBACK(on_decide_policy), state);
+    watch_input(view);
   }
   return *state;
 }

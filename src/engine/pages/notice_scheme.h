@@ -20,6 +20,9 @@ inline constexpr const char* kNoticeScheme = "kv-notice";
 struct NoticeLink {
   std::string text;
   std::function<void(WebKitWebView*)> run;
+  // Acts only on a deliberate click or key press (see deliberate_input.h); for links
+  // that lower the user's guard.
+  bool deliberate = false;
 };
 
 // What a notice says, as plain text; it is escaped when the page is built.

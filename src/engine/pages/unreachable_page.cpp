@@ -27,8 +27,9 @@ std::string host_of(const char* address) {
 }
 
 bool is_notice_address(const char* address) {
-  const char* scheme = g_uri_peek_scheme(address);
-  return scheme != nullptr && g_strcmp0(scheme, kNoticeScheme) == 0;
+  // Not g_uri_peek_scheme: that keeps every scheme a page names for the program's life.
+  const OwnedChars scheme(g_uri_parse_scheme(address));
+  return scheme && g_ascii_strcasecmp(scheme.get(), kNoticeScheme) == 0;
 }
 
 void on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event, gpointer data) {

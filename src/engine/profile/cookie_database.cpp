@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "desktop/private_files.h"
+
 namespace kv {
 namespace {
 
@@ -19,6 +21,7 @@ constexpr int kBusyWaitMs = 5000;
 }  // namespace
 
 bool prepare_cookie_database(const std::string& path) {
+  make_private_database(path);
   sqlite3* db = nullptr;
   bool ready = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                                nullptr) == SQLITE_OK;

@@ -39,8 +39,8 @@ std::string read_text(const std::string& path) {
 std::string write_deletion_mark() {
   const std::string mark =
       std::to_string(g_get_real_time()) + " " + std::to_string(static_cast<long>(getpid()));
-  if (g_file_set_contents(website_data_cleared_path().c_str(), mark.c_str(), -1, nullptr) ==
-      FALSE) {
+  if (g_file_set_contents_full(website_data_cleared_path().c_str(), mark.c_str(), -1,
+                               G_FILE_SET_CONTENTS_CONSISTENT, 0600, nullptr) == FALSE) {
     return {};
   }
   return mark;

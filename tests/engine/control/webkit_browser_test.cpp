@@ -227,6 +227,24 @@ TEST_F(WebKitBrowserTest, FocusAndVisibilityActOnTheView) {
   EXPECT_TRUE(control().widget().get_visible());
 }
 
+// The page replaces what the control asks of it; the control reads the engine's own.
+TEST_F(WebKitBrowserTest, APageCannotAnswerForItsTitleOrFocus) {
+  server.add_page("/liar.html",
+                  "<html><head><title>Real</title></head><body>text<script>window.reads = 0;"
+                  "Object.defineProperty(document, 'title', {get() { ++window.reads;"
+                  " return 'Fake'; }});"
+                  "Document.prototype.hasFocus = document.hasFocus = function () {"
+                  " ++window.reads; return true; };</script></body></html>");
+  ASSERT_TRUE(test::navigate_and_wait(control(), log, server.url("/liar.html")));
+  gtk_window_set_focus(shown.window.gobj(), nullptr);
+  control().SetFocus();
+  control().ExecWB(olecmd::kSelectAll, olecmd::kDoDefault);
+  ASSERT_TRUE(test::run_until([&] { return shown.eval("String(getSelection())") == "text"; }));
+  EXPECT_EQ(shown.eval("window.reads"), "0");
+  EXPECT_EQ(log.count("TitleChange Fake"), 0);
+  EXPECT_EQ(control().LocationName(), "Real");
+}
+
 TEST_F(WebKitBrowserTest, ScriptAddressesRunNothing) {
   int dialogs = 0;
   g_signal_connect(control().view(), "script-dialog",

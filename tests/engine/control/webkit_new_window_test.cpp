@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "engine/control/webkit_browser.h"
+#include "engine/control/window_request_quota.h"
+#include "shell/history_store.h"
 #include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
@@ -186,10 +188,72 @@ TEST_F(NewWindowTest, APageHasFiveWindowsUnaskedPerLoadWhileClicksStillOpenWindo
   test::click(*opener.browser, 50, 50);
   EXPECT_TRUE(test::run_until([&] { return opened.size() == 6; })) << "a click is the user's";
 
-  // The next page load starts afresh.
+  // The next page load does not start afresh: the quota is the window's, over time.
   ASSERT_TRUE(test::navigate_and_wait(*opener.browser, opener_log, server.url("/asks.html")));
-  EXPECT_EQ(opened.size(), 11U);
+  opener.eval("0");
+  EXPECT_EQ(opened.size(), 6U);
   EXPECT_EQ(server.requests("/popup.html"), 0);
+}
+
+// A page that asks on a timer and reloads itself after each window.
+TEST_F(NewWindowTest, AReloadingPageGetsNoMoreThanItsQuota) {
+  server.add_page("/reloads.html",
+                  "<script>setTimeout(() => { window.open('/popup.html'); location.reload(); },"
+                  " 50);</script>");
+  std::vector<std::unique_ptr<NewWindow>> opened;
+  opener.browser->NewWindow2.connect([&](WebBrowser*& ppDisp, bool& Cancel) {
+    opened.push_back(std::make_unique<NewWindow>(*opener.browser, server.url("/start.html")));
+    ppDisp = opened.back()->shown.browser.get();
+    Cancel = true;
+  });
+  opener.browser->Navigate(server.url("/reloads.html"));
+  ASSERT_TRUE(test::run_until([&] { return server.requests("/reloads.html") >= 9; }));
+  EXPECT_EQ(opened.size(), 5U);
+}
+
+TEST(WindowRequestQuotaTest, FiveUnaskedWindowsPerMinuteWhateverLoadsWhileClicksAlwaysAsk) {
+  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+  WindowRequestQuota quota([&] { return now; });
+  // A page that asks every 700 ms, loading itself again in between.
+  int opened = 0;
+  for (int i = 0; i < 60000 / 700; ++i, now += std::chrono::milliseconds(700)) {
+    if (quota.may_ask(false)) {
+      quota.window_opened(false);
+      ++opened;
+    }
+  }
+  EXPECT_EQ(opened, kUnaskedWindowsPerPeriod);
+  EXPECT_TRUE(quota.may_ask(true)) << "a click still asks";
+  quota.window_opened(true);
+  // A minute after the first window, one more is allowed, and so on.
+  now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1) + kUnaskedWindowPeriod;
+  EXPECT_TRUE(quota.may_ask(false));
+  quota.window_opened(false);
+  EXPECT_FALSE(quota.may_ask(false));
+}
+
+TEST_F(NewWindowTest, PagesCannotOpenLocalFilesProgramPagesOrDataInNewWindows) {
+  answer_with_new_window(false);
+  for (const std::string address :
+       {"file:///etc/hostname", "kv-shell://history/", "KV-SHELL://history/",
+        "data:text/html,<title>Data</title>", "blob:nothing", "javascript:1"}) {
+    opener.eval("window.open('" + address + "'); 0");
+  }
+  server.add_page("/blank.html",
+                  "<a href='/popup.html' target='_blank' style='position:absolute; left:0; "
+                  "top:0; width:300px; height:200px'>a link</a>");
+  ASSERT_TRUE(test::navigate_and_wait(*opener.browser, opener_log, server.url("/blank.html")));
+  EXPECT_EQ(requests, 0) << "no window for any of them";
+  test::click(*opener.browser, 50, 50);
+  ASSERT_TRUE(test::run_until(
+      [&] { return made && made->log.url_at_complete == server.url("/popup.html"); }));
+  EXPECT_EQ(requests, 1);
+  const auto after = read_history(browsing_history().path(), HistoryStore::Clock::now(), 1000);
+  for (const HistoryDay& day : after.days) {
+    for (const HistoryEntry& entry : day.entries) {
+      EXPECT_EQ(entry.address.rfind("http", 0), 0U) << entry.address;
+    }
+  }
 }
 
 TEST(WebKitBrowserLifetime, TheViewGoesWithTheControlInEitherOrder) {

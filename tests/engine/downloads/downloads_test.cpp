@@ -9,6 +9,7 @@
 
 #include "desktop/user_paths.h"
 #include "engine/downloads/download_files.h"
+#include "engine/downloads/download_run_question.h"
 #include "engine/downloads/download_window.h"
 #include "support/download_server.h"
 #include "support/engine_window.h"
@@ -57,6 +58,10 @@ class DownloadsTest : public ::testing::Test {
         [this](const std::string& uri) {
           opened.push_back(uri);
           return open_works;
+        },
+        [this](const RunQuestion& question, auto answer) {
+          run_questions.push_back(question);
+          Glib::signal_idle().connect_once([answer, run = run_answer] { answer(run); });
         });
     pages.add_page("/files.html", "<title>Files</title><a id='get' href='" +
                                       files.url("/report.zip") +
@@ -93,6 +98,8 @@ class DownloadsTest : public ::testing::Test {
   std::vector<SaveQuestion> questions;
   std::vector<std::string> opened;
   bool open_works = true;
+  std::vector<RunQuestion> run_questions;
+  bool run_answer = false;
 };
 
 TEST_F(DownloadsTest, FiftyMegabytesArriveWholeUnderTheChosenNameOnlyWhenComplete) {
@@ -189,6 +196,81 @@ TEST_F(DownloadsTest, AFolderThatCannotTakeTheFileIsReportedAndTheDownloadEnds) 
   EXPECT_TRUE(run_until([&] { return downloads_in_progress() == 0; }));
 }
 
+// Both were asked about while the name was free; the second must not replace the first.
+TEST_F(DownloadsTest, TwoDownloadsOfOneNameKeepBothFilesAndAProgramAsksBeforeItOpens) {
+  chosen = folder.file("same.desktop");
+  for (const char* path : {"/first", "/second"}) {
+    files.add_file(path, {kMiB + 1, true, {}, kMiB / 2, "same.desktop"});
+    window.eval("(() => { const a = document.createElement('a'); a.href = '" + files.url(path) +
+                "'; document.body.append(a); a.click(); })()");
+    const std::size_t started = path[1] == 'f' ? 1U : 2U;
+    ASSERT_TRUE(run_until([&] { return files.held() == started; }));
+    ASSERT_TRUE(run_until([&] { return download_windows().size() == started; }));
+  }
+  files.release();
+  ASSERT_TRUE(run_until([&] {
+    const auto shown = download_windows();
+    return shown.size() == 2 && ended(*shown[0]) && ended(*shown[1]);
+  }));
+  EXPECT_EQ(files_in(folder.path()), (Names{"same.desktop", "same (1).desktop"}));
+  const std::string second = folder.file("same (1).desktop");
+  for (const std::string& path : {*chosen, second}) {
+    EXPECT_TRUE(test::read_file(path) == test::download_bytes(0, kMiB + 1)) << path;
+  }
+  const Names said = {download_windows()[0]->lblStatus.get_text().raw(),
+                      download_windows()[1]->lblStatus.get_text().raw()};
+  EXPECT_EQ(said, (Names{"Saved as " + *chosen, "Saved as " + second}));
+
+  // A launcher runs a program when opened: asked first, and Cancel opens nothing.
+  DownloadWindow* shown = download_windows()[0];
+  shown->cmdOpen.clicked();
+  ASSERT_TRUE(run_until([&] { return run_questions.size() == 1; }));
+  test::flush_events();
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(run_questions[0].parent, GTK_WINDOW(shown->gobj()));
+  EXPECT_FALSE(run_questions[0].type.empty());
+  run_answer = true;
+  shown->cmdOpen.clicked();
+  ASSERT_TRUE(run_until([&] { return opened.size() == 1; }));
+  EXPECT_EQ(opened[0], "file://" + run_questions[1].path);
+}
+
+TEST(DownloadWindowTest, KeepsItsWidthForAnyNameAndShowsTheWholeNameOnRequest) {
+  const auto width_for = [](const std::string& name, const std::string& path) {
+    DownloadWindow window(name, "127.0.0.1");
+    window.show_done(path, 1);
+    window.show();
+    test::flush_events();
+    return window.get_width();
+  };
+  std::string long_name(190, 'w');
+  long_name += ".bin";
+  const int usual = width_for("a.bin", "/tmp/a.bin");
+  EXPECT_EQ(width_for(long_name, "/tmp/" + long_name), usual);
+  DownloadWindow window(long_name, "127.0.0.1");
+  EXPECT_EQ(window.lblFile.get_tooltip_text().raw(), long_name);
+}
+
+TEST(ProgramFileTest, ProgramsAreKnownByNameOrContentOtherFilesAreNot) {
+  test::TempDir dir;
+  const auto type_of = [&](const std::string& name, const std::string& bytes) {
+    test::write_bytes(dir.file(name), bytes);
+    return program_file_type(dir.file(name));
+  };
+  EXPECT_TRUE(type_of("run.sh", "echo hi\n"));
+  EXPECT_TRUE(type_of("notes.txt", "#!/bin/sh\nrm -rf ~\n")) << "a script by its first line";
+  std::string elf(64, '\0');
+  elf.replace(0, 7,
+              "\x7f"
+              "ELF\x02\x01\x01");
+  elf[16] = 2;  // an executable
+  EXPECT_TRUE(type_of("photo.jpg", elf)) << "an executable by its content";
+  EXPECT_TRUE(type_of("app.desktop", "[Desktop Entry]\nExec=sh\n"));
+  EXPECT_FALSE(type_of("notes.txt", "plain words\n"));
+  EXPECT_FALSE(type_of("report.zip", test::download_bytes(0, 4096)));
+  EXPECT_FALSE(program_file_type(dir.file("missing.bin")));
+}
+
 TEST(DownloadFileNameTest, KeepsTheLastPartWithoutWhatFileNamesCannotHold) {
   EXPECT_EQ(download_file_name("../../etc/passwd"), "passwd");
   EXPECT_EQ(download_file_name("C:\\files\\a:b?.txt"), "a_b_.txt");
@@ -196,6 +278,23 @@ TEST(DownloadFileNameTest, KeepsTheLastPartWithoutWhatFileNamesCannotHold) {
   EXPECT_EQ(download_file_name("tab\there"), "tab_here");
   EXPECT_EQ(download_file_name("..."), "download");
   EXPECT_EQ(download_file_name("\xff\xfe.bin"), "download");
+}
+
+TEST(DownloadFileNameTest, NoControlOrDirectionTrickAndNoNameTooLongForTheFileSystem) {
+  // U+202E would show "invoice_fdp.exe" as "invoice_exe.pdf".
+  EXPECT_EQ(download_file_name("invoice_\u202Efdp.exe"), "invoice__fdp.exe");
+  EXPECT_EQ(download_file_name("a\u2066b\u2069c\u202Ad\u200F.txt"), "a_b_c_d_.txt");
+  EXPECT_EQ(download_file_name("next\u0085line\u009B.txt"), "next_line_.txt");
+  EXPECT_EQ(download_file_name("caf\u00E9 \u65E5\u672C.txt"), "caf\u00E9 \u65E5\u672C.txt");
+
+  const std::string cut = download_file_name(std::string(300, 'a') + ".pdf");
+  EXPECT_EQ(cut, std::string(196, 'a') + ".pdf");
+  std::string wide;
+  for (int i = 0; i < 100; ++i) wide += "\u65E5";  // three bytes each
+  const std::string cut_wide = download_file_name(wide + ".tar.gz");
+  EXPECT_LE(cut_wide.size(), 200U);
+  EXPECT_TRUE(cut_wide.ends_with("\u65E5.gz")) << "cut between characters, extension kept";
+  EXPECT_TRUE(g_utf8_validate(cut_wide.c_str(), -1, nullptr));
 }
 
 }  // namespace

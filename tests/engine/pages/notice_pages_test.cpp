@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
+#include "engine/control/webkit_browser.h"
 #include "engine/pages/certificate_page.h"
 #include "engine/pages/crash_page.h"
+#include "engine/pages/deliberate_input.h"
 #include "engine/pages/notice_scheme.h"
-#include "engine/control/webkit_browser.h"
 #include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
 #include "support/test_certificate.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {
@@ -51,6 +54,23 @@ class Notices : public ::testing::Test {
                text + "')); if (a) a.click(); return !!a; })()") == "true";
   }
   std::string text() { return shown.eval("document.body.innerText"); }
+  // Clicks, with the pointer, the link whose text begins with `text`; false when not shown.
+  bool click_link_by_pointer(const std::string& text) {
+    const std::string at = shown.eval(
+        "(() => { const a = [...document.links].find(l => l.textContent.startsWith('" + text +
+        "')); if (!a) return ''; const r = a.getBoundingClientRect();"
+        " return (r.left + r.width / 2) + ' ' + (r.top + r.height / 2); })()");
+    double x = 0;
+    double y = 0;
+    if (std::sscanf(at.c_str(), "%lf %lf", &x, &y) != 2) return false;
+    test::click(*shown.browser, x, y);
+    return true;
+  }
+  // Waits until a click on the notice shown now would count as the user's own.
+  void wait_until_deliberate() {
+    const gint64 armed = g_get_monotonic_time() + kDeliberateInputMicros;
+    test::run_until([&] { return g_get_monotonic_time() > armed; }, std::chrono::seconds(3));
+  }
 
   test::TestCertificate certificate{"127.0.0.1"};
   test::TestCertificate other_certificate{"other.example"};
@@ -76,7 +96,8 @@ TEST_F(Notices, ACertificateNoticeNamesHostAndProblemsUnderTheFailedAddressOnALo
 TEST_F(Notices, ContinueTrustsThatCertificateOnlyAndGoBackLeadsToThePageBefore) {
   const std::string url = secure.url("/secure.html");
   ASSERT_TRUE(open_refused(url));
-  ASSERT_TRUE(click_link("Continue to this website (not recommended)"));
+  wait_until_deliberate();
+  ASSERT_TRUE(click_link_by_pointer("Continue to this website (not recommended)"));
   ASSERT_TRUE(shown.wait_for_title("Secure"));
   EXPECT_EQ(shown.browser->LocationURL(), url);
 
@@ -87,6 +108,33 @@ TEST_F(Notices, ContinueTrustsThatCertificateOnlyAndGoBackLeadsToThePageBefore) 
   ASSERT_TRUE(click_link("Go back"));
   ASSERT_TRUE(shown.wait_for_title("Secure"));
   EXPECT_EQ(shown.browser->LocationURL(), url);
+}
+
+// A page navigates on mouse-down so that the notice comes up under a double click.
+TEST_F(Notices, ContinueIgnoresInputThatBeganAsTheNoticeCameUpAndScriptedClicks) {
+  const std::string url = secure.url("/secure.html");
+  plain.add_page("/trap.html",
+                 "<button style='position:fixed; left:0; top:0; width:100%; height:100%'"
+                 " onmousedown=\"location.href = '" +
+                     url + "'\">Win a prize</button>");
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, plain.url("/trap.html")));
+  const int before = log.count("DocumentComplete");
+  test::click(*shown.browser, 200, 200);
+  ASSERT_TRUE(notice_completes("Certificate error: 127.0.0.1", before));
+  // The double click's second click, a key press and a script all land on Continue.
+  ASSERT_TRUE(click_link_by_pointer("Continue to this website (not recommended)"));
+  shown.eval("[...document.links].find(l => l.textContent.startsWith('Continue')).focus(); 0");
+  test::press_key(shown.browser->widget(), GDK_KEY_Return);
+  ASSERT_TRUE(click_link("Continue to this website (not recommended)"));
+  EXPECT_FALSE(test::run_until([&] { return secure.requests("/secure.html") > 0; },
+                               std::chrono::milliseconds(1500)));
+  EXPECT_EQ(shown.eval("location.protocol"), std::string(kNoticeScheme) + ":");
+  EXPECT_TRUE(contains(text(), "security certificate of 127.0.0.1"));
+
+  // A deliberate click after the notice has been up a while goes on.
+  ASSERT_TRUE(click_link_by_pointer("Continue to this website (not recommended)"));
+  ASSERT_TRUE(shown.wait_for_title("Secure"));
+  EXPECT_EQ(secure.requests("/secure.html"), 1);
 }
 
 TEST_F(Notices, WebPagesCannotOpenTheProgramsNotices) {
