@@ -97,8 +97,11 @@ TEST_F(Notices, ContinueTrustsThatCertificateOnlyAndGoBackLeadsToThePageBefore) 
   const std::string url = secure.url("/secure.html");
   ASSERT_TRUE(open_refused(url));
   wait_until_deliberate();
+  const int before = log.count("DocumentComplete");
   ASSERT_TRUE(click_link_by_pointer("Continue to this website (not recommended)"));
-  ASSERT_TRUE(shown.wait_for_title("Secure"));
+  // The whole load, so that the next one does not stop it half way.
+  ASSERT_TRUE(test::run_until(
+      [&] { return log.count("DocumentComplete") > before && log.name_at_complete == "Secure"; }));
   EXPECT_EQ(shown.browser->LocationURL(), url);
 
   // A certificate made for another name, on the same host, is not trusted with it.
