@@ -12,6 +12,7 @@
 #include "engine/pages/certificate_page.h"
 #include "engine/pages/crash_page.h"
 #include "engine/pages/folder_scheme.h"
+#include "engine/control/content_blocking_views.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
 #include "engine/control/page_focus_wait.h"
@@ -75,6 +76,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   offer_certificate_exceptions(view_);
   show_ended_pages(view_);
   keep_selection_in_background(view_);
+  follow_content_blocking(view_);
   connect_events();
 }
 
