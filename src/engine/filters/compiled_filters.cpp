@@ -73,9 +73,15 @@ void load_report(Job& job) {
   job.report.rejected = g_key_file_get_uint64(file.get(), "Rejected", "rules", nullptr);
 }
 
+// Removal needs a callback; its outcome does not matter, a stale list only takes room.
+void on_removed(GObject* source, GAsyncResult* result, gpointer /*data*/) {
+  webkit_user_content_filter_store_remove_finish(WEBKIT_USER_CONTENT_FILTER_STORE(source), result,
+                                                 nullptr);
+}
+
 void deliver(const JobPtr& job, WebKitUserContentFilter* filter, bool stored) {
   job->report.in_use = filter != nullptr;
-  if (job->ready) job->ready(ref_object(filter), job->report, stored);
+  if (job->ready) job->ready(ref_filter(filter), job->report, stored);
 }
 
 void save(const JobPtr& job, const std::string& id, std::string json,
@@ -89,10 +95,10 @@ void try_next_part(const JobPtr& job);
 
 void on_final_saved(GObject* source, GAsyncResult* result, gpointer data) {
   const JobPtr job = *std::unique_ptr<JobPtr>(static_cast<JobPtr*>(data));
-  ObjectRef<WebKitUserContentFilter> filter(webkit_user_content_filter_store_save_finish(
+  OwnedFilter filter(webkit_user_content_filter_store_save_finish(
       WEBKIT_USER_CONTENT_FILTER_STORE(source), result, nullptr));
   webkit_user_content_filter_store_remove(job->store.get(), (job->id + kProbeSuffix).c_str(),
-                                          nullptr, nullptr, nullptr);
+                                          nullptr, on_removed, nullptr);
   if (filter) save_report(*job);
   deliver(job, filter.get(), false);
 }
@@ -112,7 +118,7 @@ void finish_split(const JobPtr& job) {
 void on_part_tried(GObject* source, GAsyncResult* result, gpointer data) {
   const JobPtr job = *std::unique_ptr<JobPtr>(static_cast<JobPtr*>(data));
   OwnedError error;
-  ObjectRef<WebKitUserContentFilter> filter(webkit_user_content_filter_store_save_finish(
+  OwnedFilter filter(webkit_user_content_filter_store_save_finish(
       WEBKIT_USER_CONTENT_FILTER_STORE(source), result, out(error)));
   const auto [first, count] = job->parts.front();
   job->parts.pop_front();
@@ -136,7 +142,7 @@ void try_next_part(const JobPtr& job) {
 
 void on_saved(GObject* source, GAsyncResult* result, gpointer data) {
   const JobPtr job = *std::unique_ptr<JobPtr>(static_cast<JobPtr*>(data));
-  ObjectRef<WebKitUserContentFilter> filter(webkit_user_content_filter_store_save_finish(
+  OwnedFilter filter(webkit_user_content_filter_store_save_finish(
       WEBKIT_USER_CONTENT_FILTER_STORE(source), result, nullptr));
   if (filter) {
     save_report(*job);
@@ -180,7 +186,7 @@ void on_converted(GObject* /*source*/, GAsyncResult* result, gpointer data) {
 
 void on_looked_up(GObject* source, GAsyncResult* result, gpointer data) {
   const JobPtr job = *std::unique_ptr<JobPtr>(static_cast<JobPtr*>(data));
-  ObjectRef<WebKitUserContentFilter> filter(webkit_user_content_filter_store_load_finish(
+  OwnedFilter filter(webkit_user_content_filter_store_load_finish(
       WEBKIT_USER_CONTENT_FILTER_STORE(source), result, nullptr));
   if (job->looked) job->looked();
   if (filter) {
@@ -245,7 +251,7 @@ void CompiledFilters::prune(const std::vector<std::string>& keep) {
           const std::string name = *id;
           if (std::find(pruning->keep.begin(), pruning->keep.end(), name) != pruning->keep.end())
             continue;
-          webkit_user_content_filter_store_remove(store, *id, nullptr, nullptr, nullptr);
+          webkit_user_content_filter_store_remove(store, *id, nullptr, on_removed, nullptr);
           g_remove((pruning->store_dir + "/" + name + ".counts").c_str());
         }
       },

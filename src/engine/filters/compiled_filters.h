@@ -5,12 +5,24 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "desktop/glib_handles.h"
 #include "engine/filters/filter_sources.h"
 
 namespace kv {
+
+// The engine's compiled lists are reference-counted boxes, not objects.
+struct FilterDeleter {
+  void operator()(WebKitUserContentFilter* filter) const {
+    webkit_user_content_filter_unref(filter);
+  }
+};
+using OwnedFilter = std::unique_ptr<WebKitUserContentFilter, FilterDeleter>;
+inline OwnedFilter ref_filter(WebKitUserContentFilter* filter) {
+  return OwnedFilter(filter != nullptr ? webkit_user_content_filter_ref(filter) : nullptr);
+}
 
 // What became of one list: its lines converted and skipped by kind, and the rules the
 // engine rejected after conversion.
@@ -29,8 +41,7 @@ class CompiledFilters {
  public:
   // `stored` says whether the store already had the list; the filter is empty when
   // nothing of the list could be used.
-  using Ready = std::function<void(ObjectRef<WebKitUserContentFilter> filter, ListReport report,
-                                   bool stored)>;
+  using Ready = std::function<void(OwnedFilter filter, ListReport report, bool stored)>;
   // Runs when the store has answered whether it holds the list, before any compiling.
   using Looked = std::function<void()>;
 

@@ -49,6 +49,13 @@ void ContentBlocking::start() {
         }),
         this);
   }
+  // Lists cost time to compile the first time: only once blocking is on.
+  if (settings_.enabled) load_lists();
+}
+
+void ContentBlocking::load_lists() {
+  if (lists_loaded_) return;
+  lists_loaded_ = true;
   reload();
   const std::weak_ptr<bool> alive = alive_;
   fetch_due_subscriptions(places_, kSubscriptionMaxAge, [this, alive](bool changed) {
@@ -59,9 +66,9 @@ void ContentBlocking::start() {
 void ContentBlocking::read_settings() {
   OwnedChars contents;
   gsize length = 0;
-  settings_ = g_file_get_contents(settings_path_.c_str(), out(contents), &length, nullptr)
-                  ? blocking_settings_in(std::string_view(contents.get(), length))
-                  : BlockingSettings{};
+  const bool read = g_file_get_contents(settings_path_.c_str(), out(contents), &length, nullptr);
+  settings_ =
+      read ? blocking_settings_in(std::string_view(contents.get(), length)) : BlockingSettings{};
 }
 
 void ContentBlocking::reload() {
@@ -83,15 +90,14 @@ void ContentBlocking::reload() {
         [this, alive, generation] {
           if (!alive.expired() && generation == 1 && looking_ > 0) --looking_;
         },
-        [this, alive, generation, i](ObjectRef<WebKitUserContentFilter> filter, ListReport report,
-                                     bool /*stored*/) {
+        [this, alive, generation, i](OwnedFilter filter, ListReport report, bool /*stored*/) {
           if (!alive.expired()) on_ready(generation, i, std::move(filter), std::move(report));
         });
   }
 }
 
-void ContentBlocking::on_ready(unsigned generation, std::size_t index,
-                               ObjectRef<WebKitUserContentFilter> filter, ListReport report) {
+void ContentBlocking::on_ready(unsigned generation, std::size_t index, OwnedFilter filter,
+                               ListReport report) {
   // A later reload reads every list again; what an earlier one finds is not news.
   if (generation != generation_) return;
   const std::string name = report.name;

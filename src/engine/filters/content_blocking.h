@@ -28,8 +28,8 @@ class ContentBlocking {
   // The program's own, on its default places, started on first use.
   static ContentBlocking& program();
 
-  // Loads the lists (from the store, or converting them in the background), fetches the
-  // subscriptions that are due, and watches the settings file.
+  // Watches the settings file and, while blocking is on, loads the lists (from the store,
+  // or converting them in the background) and fetches the subscriptions that are due.
   void start();
   // Reads the lists again: after a subscription changed, or a list was added.
   void reload();
@@ -52,14 +52,14 @@ class ContentBlocking {
 
  private:
   void read_settings();
-  void on_ready(unsigned generation, std::size_t index, ObjectRef<WebKitUserContentFilter> filter,
-                ListReport report);
+  void load_lists();
+  void on_ready(unsigned generation, std::size_t index, OwnedFilter filter, ListReport report);
 
   FilterPlaces places_;
   std::string settings_path_;
   CompiledFilters compiled_;
   BlockingSettings settings_;
-  std::map<std::string, ObjectRef<WebKitUserContentFilter>> filters_;  // by list name
+  std::map<std::string, OwnedFilter> filters_;  // by list name
   std::vector<ListReport> reports_;
   std::vector<ListReport> next_reports_;
   std::size_t pending_ = 0;
@@ -67,6 +67,7 @@ class ContentBlocking {
   int looking_ = 0;
   gint64 started_ = 0;
   bool started_once_ = false;
+  bool lists_loaded_ = false;
   ObjectRef<GFileMonitor> monitor_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   sigc::signal<void()> changed_;

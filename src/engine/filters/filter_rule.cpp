@@ -261,8 +261,10 @@ FilterLine hiding_line(std::string_view sites_text, std::string_view separator,
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x80) return skipped("non-ascii");
     // Braces would end the engine's style rule early; the rest is the page's stylesheet.
-    if (byte < 0x20 || c == '{' || c == '}' || c == '\\') return skipped("selector");
+    if (byte < 0x20 || c == '{' || c == '}') return skipped("selector");
   }
+  // A backslash at the end would escape what the engine puts after the selector.
+  if (selector.ends_with("\\")) return skipped("selector");
   FilterLine line;
   line.kind = separator == "##" ? Kind::kHide : Kind::kHideException;
   line.selector = std::string(selector);

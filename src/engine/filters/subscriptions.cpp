@@ -56,8 +56,8 @@ void finish(std::unique_ptr<Fetch> fetch, bool ok) {
   if (ok && looks_like_list(fetch->data)) {
     OwnedChars old;
     gsize old_length = 0;
-    const bool same = g_file_get_contents(fetch->copy.c_str(), out(old), &old_length, nullptr) &&
-                      std::string_view(old.get(), old_length) == fetch->data;
+    const bool had = g_file_get_contents(fetch->copy.c_str(), out(old), &old_length, nullptr);
+    const bool same = had && std::string_view(old.get(), old_length) == fetch->data;
     if (!same && g_file_set_contents_full(fetch->copy.c_str(), fetch->data.data(),
                                           static_cast<gssize>(fetch->data.size()),
                                           G_FILE_SET_CONTENTS_CONSISTENT, 0644, nullptr))
