@@ -27,8 +27,8 @@ ContentBlocking& ContentBlocking::program() {
   return *blocking;
 }
 
-std::string ContentBlocking::reports_path(const FilterPlaces& places) {
-  return places.store_dir + "/lists.ini";
+std::string ContentBlocking::reports_path(const std::string& store_dir) {
+  return store_dir + "/lists.ini";
 }
 
 void ContentBlocking::start() {
@@ -116,7 +116,7 @@ void ContentBlocking::on_ready(unsigned generation, std::size_t index, OwnedFilt
   for (const auto& listed : next_reports_)
     if (listed.in_use) keep.push_back(listed.identifier);
   reports_ = next_reports_;
-  save_list_reports(reports_path(places_), reports_);
+  save_list_reports(reports_path(places_.store_dir), reports_);
   compiled_.prune(keep);
   changed_.emit();
 }

@@ -48,7 +48,7 @@ class ContentBlocking {
   sigc::signal<void()>& signal_changed() { return changed_; }
 
   // Where the lists' report is written for the Internet Options program.
-  static std::string reports_path(const FilterPlaces& places);
+  static std::string reports_path(const std::string& store_dir);
 
  private:
   void read_settings();

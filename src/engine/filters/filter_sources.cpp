@@ -72,8 +72,12 @@ FilterPlaces default_filter_places() {
   places.packaged = packaged_filter_lists();
   places.user_dir = user_config_dir() + "/filters";
   places.cache_dir = user_cache_dir() + "/filters";
-  places.store_dir = user_cache_dir() + "/content-filters";
+  places.store_dir = filter_store_dir();
   return places;
+}
+
+std::string filter_store_dir() {
+  return user_cache_dir() + "/content-filters";
 }
 
 std::vector<ListSource> list_sources(const FilterPlaces& places) {

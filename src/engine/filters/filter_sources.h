@@ -21,6 +21,9 @@ FilterPlaces default_filter_places();
 // package's file list, or where that package puts them when dpkg cannot say.
 std::vector<std::string> packaged_filter_lists();
 
+// The engine's compiled lists and their report: ~/.cache/kestrivane/content-filters.
+std::string filter_store_dir();
+
 // One list to use: a file in the Adblock Plus syntax, or already in the engine's format.
 struct ListSource {
   std::string name;  // what users see: the file's name, or the subscription's address
