@@ -41,7 +41,8 @@ bool engine_takes_regex(std::string_view body) {
     }
     if (in_class) {
       if (c == ']') in_class = false;
-      if (c == '[') return false;
+      // Literal there, but not worth a list's life to find out how the engine reads it.
+      if (c == '[' || c == '|' || c == '{' || c == '}') return false;
       previous = c;
       continue;
     }
