@@ -5,7 +5,9 @@ to hosts that the published ad and tracker lists name (pictures and scripts), wh
 reach the bench's server as its proxy. Every one of the 100 is answered after 100 ms.
 """
 
+import struct
 import threading
+import zlib
 
 DELAY_S = 0.1
 
@@ -28,7 +30,7 @@ LISTED = [
     ("js-agent.newrelic.com", "script"), ("bam.nr-data.net", "img"),
     ("secure.quantserve.com", "script"), ("sb.scorecardresearch.com", "img"),
     ("cdn.segment.io", "script"), ("widgets.outbrain.com", "script"),
-    ("cdn.taboola.com", "script"),
+    ("cdn.taboola.com", "script"), ("www.clarity.ms", "script"),
 ]
 assert len(LISTED) == 40
 
@@ -41,7 +43,7 @@ assert len(CONTENT) == 60
 
 TITLE = "Kestrivane bench news"
 # Boxes where ads go, by the class names ad lists hide.
-SLOTS = ["ad-banner", "adsbygoogle", "sponsored-content", "ad-slot"]
+SLOTS = ["ad-slot", "ad--banner", "a-sponsor", "abovead"]
 
 
 def _tag(url, kind, label):
@@ -67,14 +69,24 @@ def page(token):
         + "<script>window.addEventListener('load', function () {"
         "navigator.sendBeacon('/beacon?r=" + token + "', 'onload');});</script></head>"
         "<body style='font-family:sans-serif;margin:1em 2em'><h1>Bridge plan approved</h1>"
-        + slots[: len(slots) // 2] + text + photos + text + listed + slots[len(slots) // 2:] + text
+        + slots[: len(slots) // 2] + "<div>" + listed + "</div>" + text + photos + text
+        + slots[len(slots) // 2:] + text
         + "</body></html>"
     ).encode()
 
 
-PNG = (b"\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\x00\x00\x01\x00\x00\x00\x01\x08\x02\x00\x00\x00"
-       b"\x90wS\xde\x00\x00\x00\x0cIDATx\x9cc\xf8\xcf\xc0\x00\x00\x03\x01\x01\x00\xc9\xfe\x92\xef"
-       b"\x00\x00\x00\x00IEND\xaeB`\x82")
+def _png(rgb):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", 1, 1, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(b"\x00" + bytes(rgb))) + chunk(b"IEND", b""))
+
+
+PHOTO = _png((150, 170, 190))  # the article's pictures: grey-blue
+AD = _png((240, 120, 20))  # the listed hosts' pictures: orange
 
 
 class Arrivals:
@@ -108,7 +120,7 @@ def answer(path, arrivals):
     threading.Event().wait(DELAY_S)
     bare = path.split("?", 1)[0]
     if bare.endswith(".png") or bare.endswith(".gif"):
-        return "image/png", PNG
+        return "image/png", AD if path.startswith("http://") else PHOTO
     if bare.endswith(".css"):
         return "text/css", b"p { line-height: 1.5; }\n"
     return "text/javascript", b"window.loaded = (window.loaded || 0) + 1;\n"
