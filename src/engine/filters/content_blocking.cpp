@@ -6,6 +6,11 @@
 #include "engine/filters/subscriptions.h"
 
 namespace kv {
+namespace {
+
+constexpr guint kRefetchCheckSeconds = 60 * 60;
+
+}  // namespace
 
 ContentBlocking::ContentBlocking(FilterPlaces places, std::string settings_path)
     : places_(std::move(places)),
@@ -15,6 +20,7 @@ ContentBlocking::ContentBlocking(FilterPlaces places, std::string settings_path)
 ContentBlocking::~ContentBlocking() {
   *alive_ = false;
   if (monitor_) g_signal_handlers_disconnect_by_data(monitor_.get(), this);
+  if (refetch_timer_ != 0) g_source_remove(refetch_timer_);
 }
 
 ContentBlocking& ContentBlocking::program() {
@@ -57,6 +63,18 @@ void ContentBlocking::load_lists() {
   if (lists_loaded_) return;
   lists_loaded_ = true;
   reload();
+  fetch_subscriptions();
+  // A program left open for days looks again each hour; each list is fetched once a day.
+  refetch_timer_ = g_timeout_add_seconds(
+      kRefetchCheckSeconds,
+      [](gpointer self) -> gboolean {
+        static_cast<ContentBlocking*>(self)->fetch_subscriptions();
+        return G_SOURCE_CONTINUE;
+      },
+      this);
+}
+
+void ContentBlocking::fetch_subscriptions() {
   const std::weak_ptr<bool> alive = alive_;
   fetch_due_subscriptions(places_, kSubscriptionMaxAge, [this, alive](bool changed) {
     if (!alive.expired() && *alive.lock() && changed) reload();

@@ -53,6 +53,7 @@ class ContentBlocking {
  private:
   void read_settings();
   void load_lists();
+  void fetch_subscriptions();
   void on_ready(unsigned generation, std::size_t index, OwnedFilter filter, ListReport report);
 
   FilterPlaces places_;
@@ -68,6 +69,7 @@ class ContentBlocking {
   gint64 started_ = 0;
   bool started_once_ = false;
   bool lists_loaded_ = false;
+  guint refetch_timer_ = 0;
   ObjectRef<GFileMonitor> monitor_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   sigc::signal<void()> changed_;
