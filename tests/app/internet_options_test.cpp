@@ -7,6 +7,9 @@
 #include "app/options/internet_options_window.h"
 #include "desktop/internet_settings.h"
 #include "desktop/user_paths.h"
+#include "engine/filters/blocking_settings.h"
+#include "engine/filters/content_blocking.h"
+#include "engine/filters/list_reports.h"
 #include "shell/history_store.h"
 #include "support/engine_window.h"
 #include "support/local_server.h"
@@ -175,6 +178,39 @@ TEST_F(InternetOptionsTest, DeletingWebsiteDataEmptiesTheStoresAndTheBrowserThat
   ASSERT_TRUE(browser.load_uri(server.url("/show")));
   EXPECT_TRUE(browser.wait_for_title("cookies[] storage[null]"))
       << webkit_web_view_get_title(browser.view());
+}
+
+TEST_F(InternetOptionsTest, ContentBlockingSectionShowsListsAndKeepsSitesOnApplyOnly) {
+  const std::string settings_text = blocking_settings_text({true, {"kept.example"}});
+  ASSERT_TRUE(
+      g_file_set_contents(blocking_settings_path().c_str(), settings_text.c_str(), -1, nullptr));
+  ListReport list{"easylist.txt", "list-1", {{"block", 10}, {"hide", 5}}, {{"csp", 2}}, 1, true};
+  ListReport unread{"mine.txt", "", {}, {}, 0, false};
+  g_mkdir_with_parents(filter_store_dir().c_str(), 0700);
+  ASSERT_TRUE(save_list_reports(ContentBlocking::reports_path(filter_store_dir()), {list, unread}));
+
+  InternetOptionsWindow window;
+  window.show();
+  ContentBlockingSection& section = window.content_blocking;
+  EXPECT_TRUE(section.chkBlockContent.get_active());
+  EXPECT_EQ(section.lblFilterLists.get_text(),
+            "easylist.txt: 14 rules in use, 2 skipped, 1 rejected\n"
+            "mine.txt: not in use (the list could not be read)");
+
+  section.txtAllowedSite.set_text("https://WWW.Shop.Example/cart");
+  section.cmdAddSite.clicked();
+  section.txtAllowedSite.set_text("not a site");
+  section.cmdAddSite.clicked();
+  EXPECT_EQ(section.txtAllowedSite.get_text(), "not a site") << "left to be corrected";
+  section.lstAllowedSites.select_row(*section.lstAllowedSites.get_row_at_index(0));
+  section.cmdRemoveSite.clicked();
+  section.chkBlockContent.set_active(false);
+  EXPECT_EQ(load_blocking_settings(), (BlockingSettings{true, {"kept.example"}}))
+      << "nothing is kept before Apply";
+
+  window.cmdApply.clicked();
+  EXPECT_EQ(load_blocking_settings(), (BlockingSettings{false, {"shop.example"}}));
+  g_remove(blocking_settings_path().c_str());
 }
 
 }  // namespace

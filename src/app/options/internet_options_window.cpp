@@ -8,6 +8,8 @@
 #include "desktop/dialog_buttons.h"
 #include "desktop/internet_settings.h"
 #include "desktop/user_paths.h"
+#include "engine/filters/content_blocking.h"
+#include "engine/filters/list_reports.h"
 #include "engine/profile/web_profile.h"
 #include "shell/history_store.h"
 
@@ -65,7 +67,9 @@ void fill_section(Gtk::Frame& frame, Gtk::Box& box, Gtk::Label& text, const char
 
 }  // namespace
 
-InternetOptionsWindow::InternetOptionsWindow() {
+InternetOptionsWindow::InternetOptionsWindow()
+    : content_blocking(load_blocking_settings(),
+                       load_list_reports(ContentBlocking::reports_path(filter_store_dir()))) {
   set_control_name(*this, "frmInternetOptions");
   set_title("Internet Options");
   set_resizable(false);
@@ -109,6 +113,7 @@ InternetOptionsWindow::InternetOptionsWindow() {
   layout_.pack_start(home_frame_, Gtk::PACK_SHRINK);
   layout_.pack_start(history_frame_, Gtk::PACK_SHRINK);
   layout_.pack_start(website_data_frame_, Gtk::PACK_SHRINK);
+  layout_.pack_start(content_blocking, Gtk::PACK_SHRINK);
   layout_.pack_start(lblMessage, Gtk::PACK_SHRINK);
   layout_.pack_start(buttons_, Gtk::PACK_SHRINK);
   add(layout_);
@@ -135,6 +140,10 @@ bool InternetOptionsWindow::apply() {
     return false;
   }
   txtHomePage.set_text(configured_home_page());
+  if (!save_blocking_settings(content_blocking.settings())) {
+    lblMessage.set_text("The content blocking settings could not be saved.");
+    return false;
+  }
   lblMessage.set_text("");
   return true;
 }

@@ -10,11 +10,13 @@
 
 #include <string>
 
+#include "app/options/content_blocking_section.h"
+
 namespace kv {
 
 // The Internet Options program's window: the home page that the browser's Home opens,
-// a button that clears the browsing history, and one that deletes cookies and website
-// data.
+// a button that clears the browsing history, one that deletes cookies and website
+// data, and content blocking.
 class InternetOptionsWindow : public Gtk::Window {
  public:
   InternetOptionsWindow();
@@ -27,6 +29,7 @@ class InternetOptionsWindow : public Gtk::Window {
   Gtk::Entry txtHomePage;
   Gtk::Button cmdUseDefault, cmdClearHistory, cmdDeleteWebsiteData, cmdOk, cmdCancel, cmdApply;
   Gtk::Label lblMessage;
+  ContentBlockingSection content_blocking;
 
  private:
   bool apply();

@@ -9,6 +9,7 @@
 
 #include "desktop/guarded.h"
 #include "desktop/internet_settings.h"
+#include "engine/control/content_blocking_views.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
 #include "engine/control/page_focus_wait.h"
@@ -80,6 +81,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   show_ended_pages(view_);
   show_unreachable_pages(view_, g_network_monitor_get_default());
   keep_selection_in_background(view_);
+  follow_content_blocking(view_);
   connect_events();
 }
 

@@ -1,0 +1,173 @@
+#include "engine/filters/content_blocking.h"
+
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <gtkmm/window.h>
+
+#include <string>
+
+#include "desktop/glib_handles.h"
+#include "engine/control/content_blocking_views.h"
+#include "engine/control/web_engine.h"
+#include "engine/filters/subscriptions.h"
+#include "support/engine_window.h"
+#include "support/local_server.h"
+#include "support/run_until.h"
+#include "support/temp_dir.h"
+
+namespace kv {
+namespace {
+
+using test::LocalServer;
+using test::run_until;
+
+constexpr const char* kPage = R"(<html><head><title>news</title>
+<script src="/ads/track.js"></script>
+<script src="/ads/partner.js"></script>
+<script src="/story.js"></script>
+</head><body>
+<img id="banner" src="/ads/banner.png">
+<div class="ad-slot" id="slot">ad</div>
+<p id="text">story</p>
+</body></html>)";
+
+// A view of its own in a shown window, with the filters of `blocking`.
+class FilteredView {
+ public:
+  explicit FilteredView(ContentBlocking& blocking) {
+    view_.reset(WEBKIT_WEB_VIEW(g_object_ref_sink(
+        g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", shared_web_context(), nullptr))));
+    gtk_container_add(GTK_CONTAINER(window_.gobj()), GTK_WIDGET(view_.get()));
+    window_.set_default_size(400, 300);
+    window_.show_all();
+    follow_content_blocking(view_.get(), blocking);
+  }
+  WebKitWebView* view() { return view_.get(); }
+
+ private:
+  Gtk::Window window_;
+  ObjectRef<WebKitWebView> view_;
+};
+
+class ContentBlockingTest : public ::testing::Test {
+ protected:
+  ContentBlockingTest() {
+    places.user_dir = dir.file("filters");
+    places.cache_dir = dir.file("cache");
+    places.store_dir = dir.file("store");
+    g_mkdir_with_parents(places.user_dir.c_str(), 0700);
+    server.add_page("/news.html", kPage);
+    for (const char* script : {"/ads/track.js", "/ads/partner.js", "/story.js"})
+      server.add_page(script, "var loaded = true;", "text/javascript");
+    server.add_page("/ads/banner.png", "png", "image/png");
+  }
+
+  void write(const std::string& name, const std::string& text) {
+    ASSERT_TRUE(
+        g_file_set_contents((places.user_dir + "/" + name).c_str(), text.c_str(), -1, nullptr));
+  }
+
+  // Starts blocking and waits until every list has been compiled or given up.
+  ContentBlocking& started() {
+    blocking = std::make_unique<ContentBlocking>(places, dir.file("settings.ini"));
+    blocking->start();
+    EXPECT_TRUE(run_until([&] { return !blocking->reports().empty(); }, std::chrono::seconds(60)));
+    return *blocking;
+  }
+
+  bool load_news(WebKitWebView* view) {
+    return test::load_uri_and_wait(view, server.url("/news.html"));
+  }
+
+  test::TempDir dir;
+  FilterPlaces places;
+  LocalServer server;
+  std::unique_ptr<ContentBlocking> blocking;
+};
+
+TEST_F(ContentBlockingTest, ListBlocksScriptAndImageHidesElementAndKeepsTheException) {
+  write("mine.txt",
+        "! blocks the ad folder but for the partner's script\n"
+        "||127.0.0.1^*/ads/$script,image\n"
+        "@@/ads/partner.js\n"
+        "##.ad-slot\n");
+  FilteredView shown(started());
+  ASSERT_EQ(blocking->reports().size(), 1U);
+  EXPECT_TRUE(blocking->reports()[0].in_use);
+  EXPECT_EQ(blocking->reports()[0].converted.at("block"), 1U);
+
+  ASSERT_TRUE(load_news(shown.view()));
+  EXPECT_EQ(server.requests("/ads/track.js"), 0);
+  EXPECT_EQ(server.requests("/ads/banner.png"), 0);
+  EXPECT_EQ(server.requests("/ads/partner.js"), 1);
+  EXPECT_EQ(server.requests("/story.js"), 1);
+  EXPECT_EQ(test::eval_js(shown.view(), "getComputedStyle(slot).display"), "none");
+  EXPECT_EQ(test::eval_js(shown.view(), "getComputedStyle(text).display"), "block");
+
+  // An allowed site, written while the view is open, is followed at once.
+  ASSERT_TRUE(g_file_set_contents(dir.file("settings.ini").c_str(),
+                                  "[Content blocking]\nAllowedSites=127.0.0.1;\n", -1, nullptr));
+  ASSERT_TRUE(run_until([&] { return !blocking->settings().allowed_sites.empty(); }));
+  ASSERT_TRUE(load_news(shown.view()));
+  EXPECT_EQ(server.requests("/ads/track.js"), 1);
+  EXPECT_EQ(test::eval_js(shown.view(), "getComputedStyle(slot).display"), "block");
+}
+
+TEST_F(ContentBlockingTest, ListWithARuleTheEngineRejectsStillBlocksWithTheOthers) {
+  write("engine.json",
+        R"x([{"trigger":{"url-filter":"track\\.js"},"action":{"type":"block"}},
+            {"trigger":{"url-filter":"ads/(a|b)"},"action":{"type":"block"}},
+            {"trigger":{"url-filter":"banner"},"action":{"type":"block"}}])x");
+  write("broken.json", "[{\"trigger\": ");
+  FilteredView shown(started());
+  ASSERT_EQ(blocking->reports().size(), 2U);
+  const ListReport& broken = blocking->reports()[0];
+  const ListReport& engine = blocking->reports()[1];
+  EXPECT_FALSE(broken.in_use);
+  EXPECT_TRUE(engine.in_use);
+  EXPECT_EQ(engine.rejected, 1U);
+
+  ASSERT_TRUE(load_news(shown.view()));
+  EXPECT_EQ(server.requests("/ads/track.js"), 0);
+  EXPECT_EQ(server.requests("/ads/banner.png"), 0);
+  EXPECT_EQ(server.requests("/story.js"), 1);
+
+  // A later start finds the list compiled, with its counts.
+  blocking.reset();
+  ContentBlocking& again = started();
+  EXPECT_EQ(again.reports()[1].rejected, 1U);
+  EXPECT_EQ(again.filters().size(), 1U);
+}
+
+TEST_F(ContentBlockingTest, SubscriptionFetchedIsUsedAndSurvivesAFailingRefetch) {
+  server.add_page("/list.txt", "[Adblock Plus 2.0]\n||127.0.0.1^*/ads/track.js\n", "text/plain");
+  write("subscriptions", server.url("/list.txt") + "\n" + server.url("/missing.txt") + "\n");
+  bool done = false;
+  fetch_due_subscriptions(places, kSubscriptionMaxAge, [&](bool) { done = true; });
+  ASSERT_TRUE(run_until([&] { return done; }));
+  const std::string copy = subscription_copy_path(places, server.url("/list.txt"));
+  ASSERT_TRUE(g_file_test(copy.c_str(), G_FILE_TEST_IS_REGULAR));
+  EXPECT_FALSE(g_file_test(subscription_copy_path(places, server.url("/missing.txt")).c_str(),
+                           G_FILE_TEST_EXISTS));
+
+  // Within the day nothing is asked again; later, an error page leaves the copy alone.
+  done = false;
+  fetch_due_subscriptions(places, kSubscriptionMaxAge, [&](bool) { done = true; });
+  ASSERT_TRUE(run_until([&] { return done; }));
+  EXPECT_EQ(server.requests("/list.txt"), 1);
+  server.add_page("/list.txt", "<html>Service unavailable</html>");
+  done = false;
+  fetch_due_subscriptions(places, 0, [&](bool) { done = true; });
+  ASSERT_TRUE(run_until([&] { return done; }));
+  EXPECT_EQ(server.requests("/list.txt"), 2);
+
+  FilteredView shown(started());
+  ASSERT_EQ(blocking->reports().size(), 1U);
+  EXPECT_EQ(blocking->reports()[0].name, server.url("/list.txt"));
+  ASSERT_TRUE(load_news(shown.view()));
+  EXPECT_EQ(server.requests("/ads/track.js"), 0);
+  EXPECT_EQ(server.requests("/ads/partner.js"), 1);
+}
+
+}  // namespace
+}  // namespace kv
