@@ -104,6 +104,7 @@ std::optional<Session> parse_session_file(std::string_view text) {
       gsize size = 0;
       const OwnedChars bytes(reinterpret_cast<gchar*>(g_base64_decode(raw_state.get(), &size)));
       const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.get());
+      if (size > kLargestWindowState) return std::nullopt;
       if (data != nullptr) window.state.assign(data, data + size);
     }
     session.windows.push_back(std::move(window));
