@@ -116,7 +116,7 @@ class BrowserApplication {
       show_splash();
       return;
     }
-    if (lost_) offer_lost(program_->open_main_window(""));
+    if (lost_) offer_lost();
     for (const std::string& address : line.addresses) program_->open_main_window(address);
   }
 
@@ -137,7 +137,7 @@ class BrowserApplication {
     splash_ = std::make_unique<frmSplash>(
         [this] {
           if (lost_) {
-            offer_lost(program_->open_main_window(""));
+            offer_lost();
           } else {
             program_->open_first_main_window();
           }
@@ -149,14 +149,17 @@ class BrowserApplication {
     splash_->present();
   }
 
-  void offer_lost(Form1& form) {
+  // The first window shows the notice in place of its start page.
+  void offer_lost() {
+    Form1& form = program_->load_main_window_at("");
     offer_lost_session(
         form, *lost_,
         [this](const Glib::ustring& address) -> Form1& {
-          return program_->open_main_window(address);
+          return program_->load_main_window_at(address);
         },
         keeper_);
     lost_.reset();
+    form.show();
   }
 
   std::vector<SessionWindow> snapshot() {

@@ -56,10 +56,15 @@ Form1& Program::make_main_window(WebBrowser* related, const Glib::ustring& addre
   return added;
 }
 
-Form1& Program::open_main_window(const Glib::ustring& address) {
+Form1& Program::load_main_window_at(const Glib::ustring& address) {
   const bool first = first_ == nullptr;
   Form1& form = make_main_window(nullptr, address);
   if (first) first_ = &form;
+  return form;
+}
+
+Form1& Program::open_main_window(const Glib::ustring& address) {
+  Form1& form = load_main_window_at(address);
   form.show();
   return form;
 }

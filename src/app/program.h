@@ -39,8 +39,10 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
 
   // Loads and shows the first main window.
   Form1& open_first_main_window() override;
-  // Loads and shows a main window on `address` in place of the start page (nothing loads
-  // when it is empty); the first main window when none is open.
+  // Loads a main window on `address` in place of the start page (nothing loads when it is
+  // empty) without showing it; the first main window when none is open.
+  Form1& load_main_window_at(const Glib::ustring& address);
+  // The same, shown.
   Form1& open_main_window(const Glib::ustring& address);
 
   // A main window opened, closed, or committed a page or title.

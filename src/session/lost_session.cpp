@@ -42,7 +42,13 @@ void offer_lost_session(Form1& form, const Session& lost, MainWindowOpener open_
     windows->clear();
     reopen_window(form, reopened.front());
     for (std::size_t i = 1; i < reopened.size(); ++i) {
-      guarded([&] { reopen_window(open_window(""), reopened[i]); });
+      // Its page loads before the window shows, as in every new window: the engine draws
+      // nothing for a first load that starts after.
+      guarded([&] {
+        Form1& window = open_window("");
+        reopen_window(window, reopened[i]);
+        window.show();
+      });
     }
     keeper.restored();
   };

@@ -11,7 +11,7 @@ namespace kv {
 class Form1;
 class SessionKeeper;
 
-// Opens and shows a new main window on `address` ("" loads nothing).
+// Loads a new main window on `address` ("" loads nothing) without showing it.
 using MainWindowOpener = std::function<Form1&(const Glib::ustring& address)>;
 
 // Shows the notice about `lost` in `form` in place of its page. Reopen brings back each

@@ -1,9 +1,11 @@
 // The command line's forms: addresses, files relative to the caller's folder, options.
+#include "app/command_line.h"
+
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "app/command_line.h"
 #include "support/temp_dir.h"
 
 namespace kv {

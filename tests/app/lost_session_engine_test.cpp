@@ -65,11 +65,12 @@ TEST_F(LostSessionOnTheEngine, TheNoticeListsBothWindowsAndReopenBringsBackTheir
 
   Program after{services, browsers, folder.path(), [] {}};
   SessionKeeper keeper(store, [&] { return session_windows_of(after); });
-  Form1& first = after.open_main_window("");
+  Form1& first = after.load_main_window_at("");
   offer_lost_session(
       first, lost,
-      [&](const Glib::ustring& address) -> Form1& { return after.open_main_window(address); },
+      [&](const Glib::ustring& address) -> Form1& { return after.load_main_window_at(address); },
       keeper);
+  first.show();
   ASSERT_TRUE(test::wait_for_title(view_of(first), "Kestrivane did not close properly"));
   const std::string text = test::eval_js(view_of(first), "document.body.innerText");
   for (const std::string& listed : {std::string("a two"), server.url("/a2.html"),

@@ -1,8 +1,8 @@
 // The built program on a session bus of its own (the test runs under dbus-run-session):
 // options, a relative file, a second start handing its address to the running program,
 // and the session file that a killed program leaves and a clean end removes.
-#include <gtest/gtest.h>
 #include <glib.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -129,8 +129,7 @@ TEST_F(ProgramStarts, OptionsAreAnsweredAndAnUnknownOneRefusedWithoutAWindow) {
 TEST_F(ProgramStarts, ASecondStartOpensItsPageInTheRunningProgramWhichKeepsItsSession) {
   // A file named relative to the caller's folder.
   test::TempDir caller;
-  std::ofstream(caller.file("local.html"))
-      << "<img src=\"" << server.url("/local-loaded") << "\">";
+  std::ofstream(caller.file("local.html")) << "<img src=\"" << server.url("/local-loaded") << "\">";
   const GPid first = start({"local.html", server.url("/one.html")}, caller.path());
   ASSERT_TRUE(test::run_until(
       [&] { return server.requests("/local-loaded") == 1 && server.requests("/one-loaded") == 1; },

@@ -5,6 +5,7 @@
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 #include "engine/control/webkit_browser.h"
+#include "engine/pages/crash_page.h"
 #include "engine/pages/restore_page.h"
 
 namespace kv {
@@ -55,6 +56,8 @@ void WebKitBrowser::ShowRestoreNotice(RestoreOffer offer) {
     entries.push_back({std::move(window.title), std::move(window.address)});
   }
   guarded([&] {
+    // Shown with the program's first window, right as the splash screen goes.
+    redraw_after_first_load(view_);
     show_notice(view_, "",
                 restore_notice(entries, offer.can_reopen, std::move(offer.reopen),
                                std::move(offer.start_afresh)));
