@@ -15,7 +15,11 @@ bool last_open_window(const std::vector<std::unique_ptr<Form1>>& windows, const 
 }
 
 bool may_end_with_downloads(DesktopServices& services, Gtk::Window& parent) {
-  if (downloads_in_progress() == 0) return true;
+  return may_end_with_downloads(services, parent, downloads_in_progress());
+}
+
+bool may_end_with_downloads(DesktopServices& services, Gtk::Window& parent, std::size_t running) {
+  if (running == 0) return true;
   const int answer = services.MsgBox(
       &parent, kDownloadsRunningQuestion,
       msgbox::kOkCancel | msgbox::kQuestion | msgbox::kDefaultButton2, "Kestrivane");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -21,5 +22,7 @@ bool last_open_window(const std::vector<std::unique_ptr<Form1>>& windows, const 
 // Closing the last window ends the program, and with it every download: while one runs
 // the user is asked first, Cancel (the default) keeping the window. True to go on.
 bool may_end_with_downloads(DesktopServices& services, Gtk::Window& parent);
+// The same for `running` downloads.
+bool may_end_with_downloads(DesktopServices& services, Gtk::Window& parent, std::size_t running);
 
 }  // namespace kv
