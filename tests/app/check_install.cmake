@@ -1,19 +1,5 @@
 # Installs the build into a fresh prefix and checks that everything a desktop needs
 # is where it looks for it.
-# Made the desktop's web browser, it handles https links (settings in a folder of its own).
-set(xdg ${PREFIX}/xdg)
-file(MAKE_DIRECTORY ${xdg}/config ${xdg}/data/applications)
-file(COPY ${PREFIX}/share/applications/kestrivane.desktop DESTINATION ${xdg}/data/applications)
-set(xdg_env ${CMAKE_COMMAND} -E env XDG_CONFIG_HOME=${xdg}/config XDG_DATA_HOME=${xdg}/data
-            XDG_DATA_DIRS=${xdg}/data XDG_CURRENT_DESKTOP=X-Generic --unset=DE)
-execute_process(COMMAND ${xdg_env} xdg-settings set default-web-browser kestrivane.desktop
-                RESULT_VARIABLE set_result ERROR_VARIABLE set_complaints)
-execute_process(COMMAND ${xdg_env} xdg-mime query default x-scheme-handler/https
-                OUTPUT_VARIABLE handler OUTPUT_STRIP_TRAILING_WHITESPACE)
-if(NOT set_result EQUAL 0 OR NOT handler STREQUAL "kestrivane.desktop")
-  message(SEND_ERROR "not the default browser once set (${set_result} ${set_complaints}): "
-                     "https goes to '${handler}'")
-endif()
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -59,13 +45,17 @@ endif()
 set(xdg ${PREFIX}/xdg)
 file(MAKE_DIRECTORY ${xdg}/config ${xdg}/data/applications)
 file(COPY ${PREFIX}/share/applications/kestrivane.desktop DESTINATION ${xdg}/data/applications)
+# xdg-settings takes only a browser whose program it finds on PATH.
 set(xdg_env ${CMAKE_COMMAND} -E env XDG_CONFIG_HOME=${xdg}/config XDG_DATA_HOME=${xdg}/data
-            XDG_DATA_DIRS=${xdg}/data XDG_CURRENT_DESKTOP=X-Generic --unset=DE)
+            XDG_DATA_DIRS=${xdg}/data XDG_CURRENT_DESKTOP=X-Generic --unset=DE
+            "PATH=${PREFIX}/bin:$ENV{PATH}")
 execute_process(COMMAND ${xdg_env} xdg-settings set default-web-browser kestrivane.desktop
                 RESULT_VARIABLE set_result ERROR_VARIABLE set_complaints)
 execute_process(COMMAND ${xdg_env} xdg-mime query default x-scheme-handler/https
                 OUTPUT_VARIABLE handler OUTPUT_STRIP_TRAILING_WHITESPACE)
-if(NOT set_result EQUAL 0 OR NOT handler STREQUAL "kestrivane.desktop")
+file(READ ${xdg}/config/mimeapps.list chosen)
+string(FIND "${chosen}" "x-scheme-handler/https=kestrivane.desktop" chosen_at)
+if(NOT set_result EQUAL 0 OR NOT handler STREQUAL "kestrivane.desktop" OR chosen_at EQUAL -1)
   message(SEND_ERROR "not the default browser once set (${set_result} ${set_complaints}): "
                      "https goes to '${handler}'")
 endif()

@@ -53,8 +53,11 @@ TEST_F(LostSessionOnTheEngine, TheNoticeListsBothWindowsAndReopenBringsBackTheir
       ASSERT_TRUE(test::run_until([&] { return form.get_title() == name + " one"; }));
       form.wWeb.Navigate(server.url("/" + name + "2.html"));
     }
-    ASSERT_TRUE(test::run_until(
-        [&] { return server.requests("/a-loaded") == 1 && server.requests("/b-loaded") == 1; }));
+    ASSERT_TRUE(test::run_until([&] {
+      return server.requests("/a-loaded") == 1 && server.requests("/b-loaded") == 1 &&
+             before.main_window(0).get_title() == "a two" &&
+             before.main_window(1).get_title() == "b two";
+    }));
     lost.windows = session_windows_of(before);
   }
   ASSERT_EQ(lost.windows.size(), 2U);
