@@ -54,12 +54,16 @@ std::string session_file_text(const Session& session) {
   g_key_file_set_int64(file.get(), kMainGroup, "RestoredAt", session.restored_at);
   const std::size_t count = std::min(session.windows.size(), kMostSessionWindows);
   g_key_file_set_uint64(file.get(), kMainGroup, "Windows", count);
+  std::size_t states = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const SessionWindow& window = session.windows[i];
     const std::string group = window_group(i);
     g_key_file_set_string(file.get(), group.c_str(), "Address", clean_text(window.address).c_str());
     g_key_file_set_string(file.get(), group.c_str(), "Title", clean_text(window.title).c_str());
-    const bool state_fits = window.state.size() <= kLargestWindowState;
+    // A window without its history still comes back on its address.
+    const bool state_fits = window.state.size() <= kLargestWindowState &&
+                            states + window.state.size() <= kLargestStatesTogether;
+    if (state_fits) states += window.state.size();
     const OwnedChars state(
         g_base64_encode(window.state.data(), state_fits ? window.state.size() : 0));
     g_key_file_set_string(file.get(), group.c_str(), "State", state.get());

@@ -30,6 +30,9 @@ struct Session {
 inline constexpr std::size_t kMostSessionWindows = 1000;
 inline constexpr std::size_t kLongestSessionText = 64 * 1024;
 inline constexpr std::size_t kLargestWindowState = 4 * 1024 * 1024;
+// The writer keeps the histories of all windows together below this, so that pages with
+// huge histories cannot make the file too large to read back.
+inline constexpr std::size_t kLargestStatesTogether = 8 * 1024 * 1024;
 
 // The session file's text (a key file). Window texts must be UTF-8 without 0 bytes
 // (the writer replaces what is not).

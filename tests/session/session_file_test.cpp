@@ -43,6 +43,23 @@ TEST(SessionFile, ReadsBackWhatWasWrittenAndRefusesWhatIsNotWhole) {
   EXPECT_TRUE(g_utf8_validate(odd_back->windows[0].title.c_str(), -1, nullptr));
   EXPECT_EQ(odd_back->windows[0].title.substr(0, 3), "caf");
 
+  // Pages with huge titles, addresses and histories still leave a file that reads back,
+  // each window at least with its address.
+  Session huge;
+  for (int i = 0; i < 6; ++i) {
+    huge.windows.push_back({"http://127.0.0.1/" + std::string(100000, 'a'),
+                            std::string(100000, 't'),
+                            std::vector<std::uint8_t>(3 * 1024 * 1024, 7)});
+  }
+  const std::string huge_text = session_file_text(huge);
+  EXPECT_LT(huge_text.size(), kLargestSessionFile);
+  const auto huge_back = parse_session_file(huge_text);
+  ASSERT_TRUE(huge_back);
+  ASSERT_EQ(huge_back->windows.size(), 6U);
+  EXPECT_EQ(huge_back->windows[0].state, huge.windows[0].state);
+  EXPECT_TRUE(huge_back->windows[5].state.empty());
+  EXPECT_EQ(huge_back->windows[5].address.substr(0, 18), "http://127.0.0.1/a");
+
   EXPECT_FALSE(parse_session_file(text.substr(0, text.size() / 2)));  // cut short
   EXPECT_FALSE(parse_session_file(""));
   EXPECT_FALSE(parse_session_file(std::string("\x00\xFF\xFE garbage", 11)));
