@@ -23,6 +23,7 @@
 #include "desktop/program_style.h"
 #include "engine/control/webkit_browser.h"
 #include "engine/downloads/downloads.h"
+#include "engine/pages/crash_page.h"
 #include "session/lost_session.h"
 #include "session/session_keeper.h"
 #include "session/session_store.h"
@@ -31,6 +32,14 @@ namespace kv {
 namespace {
 
 constexpr const char* kApplicationId = "example.palvenna.Kestrivane";
+
+// A window shown as the program starts may stay without a picture of its first page
+// until its view is shown again (seen with 2.50 under Xvfb); shown again once that page
+// has loaded, it draws.
+Form1& drawn_once_loaded(Form1& form) {
+  if (auto* web = dynamic_cast<WebKitBrowser*>(&form.wWeb)) redraw_after_first_load(web->view());
+  return form;
+}
 
 class BrowserApplication {
  public:
@@ -117,17 +126,19 @@ class BrowserApplication {
       return;
     }
     if (lost_) offer_lost();
-    for (const std::string& address : line.addresses) program_->open_main_window(address);
+    for (const std::string& address : line.addresses) {
+      drawn_once_loaded(program_->open_main_window(address));
+    }
   }
 
   // A later start's command line, in the running program: no splash, no second program.
   void open_more(const CommandLine& line) {
     if (line.addresses.empty()) {
-      guarded([&] { program_->open_main_window(kStartPageUrl).present(); });
+      guarded([&] { drawn_once_loaded(program_->open_main_window(kStartPageUrl)).present(); });
       return;
     }
     for (const std::string& address : line.addresses) {
-      guarded([&] { program_->open_main_window(address).present(); });
+      guarded([&] { drawn_once_loaded(program_->open_main_window(address)).present(); });
     }
   }
 
