@@ -31,6 +31,9 @@ class NullWebBrowser : public kv::WebBrowser {
   void GoHome() override {}
   void Stop() override {}
   void Refresh() override {}
+  [[nodiscard]] std::vector<std::uint8_t> SessionState() const override { return {}; }
+  bool RestoreSessionState(const std::vector<std::uint8_t>&) override { return false; }
+  void ShowRestoreNotice(kv::RestoreOffer) override {}
   void SetDesignMode(const Glib::ustring&) override {}
   [[nodiscard]] Glib::ustring LocationURL() const override { return {}; }
   [[nodiscard]] Glib::ustring LocationName() const override { return {}; }

@@ -1,48 +1,30 @@
-#include <glib-unix.h>
-#include <glibmm/main.h>
-#include <gtkmm/main.h>
+#include <glib.h>
 
-#include <csignal>
-#include <memory>
+#include <cstdio>
+#include <string>
+#include <vector>
 
-#include "app/program.h"
-#include "app/splash.h"
-#include "desktop/app_folder.h"
-#include "desktop/gtk_desktop_services.h"
-#include "desktop/product_art.h"
-#include "desktop/program_style.h"
-#include "engine/downloads/downloads.h"
-#include "engine/control/webkit_browser.h"
+#include "app/browser_app.h"
+#include "app/command_line.h"
+#include "desktop/glib_handles.h"
 
 int main(int argc, char** argv) {
-  Gtk::Main kit(argc, argv);
-  kv::install_program_style();
-  kv::install_product_icon();
-  kv::GtkDesktopServices services;
-  kv::WebKitBrowserFactory browsers;
-  kv::Program program(services, browsers, kv::application_folder(), [] { Gtk::Main::quit(); });
-  // A session that ends, or Ctrl+C in a terminal, ends the program as File > Close
-  // does, so that favourites added since the last load are kept.
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-    g_unix_signal_add(
-        signal,
-        [](gpointer data) -> gboolean {
-          static_cast<kv::Program*>(data)->end_program();
-          return G_SOURCE_REMOVE;
-        },
-        &program);
+  // Help, the version and a wrong option are answered here, without a running program.
+  const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const kv::OwnedChars cwd(g_get_current_dir());
+  const kv::CommandLine line = kv::parse_command_line(arguments, cwd.get());
+  switch (line.action) {
+    case kv::CommandLine::Action::kHelp:
+      std::fputs(kv::usage_text().c_str(), stdout);
+      return 0;
+    case kv::CommandLine::Action::kVersion:
+      std::fputs(kv::version_text().c_str(), stdout);
+      return 0;
+    case kv::CommandLine::Action::kRefused:
+      std::fprintf(stderr, "%s\n", line.error.c_str());
+      return 2;
+    case kv::CommandLine::Action::kOpen:
+      break;
   }
-
-  // The program starts with its splash screen, which opens the first main window or,
-  // on a key, ends the program. Once closed it goes.
-  auto splash = std::make_unique<kv::frmSplash>([&program] { program.open_first_main_window(); },
-                                                [&program] { program.end_program(); });
-  splash->signal_hide().connect(
-      [&splash] { Glib::signal_idle().connect_once([&splash] { splash.reset(); }); });
-  splash->show();
-  splash->present();
-  Gtk::Main::run();
-  // The engine's processes end with the program: no partial file may stay behind.
-  kv::cancel_all_downloads();
-  return 0;
+  return kv::run_browser_application(argc, argv);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "about/launchers.h"
+#include "app/close_question.h"
 #include "browser/clock.h"
 #include "browser/form1.h"
 #include "browser/navigation.h"
@@ -42,12 +43,30 @@ Program::~Program() {
 }
 
 Form1& Program::load_main_window(WebBrowser* related) {
+  return make_main_window(related, kStartPageUrl);
+}
+
+Form1& Program::make_main_window(WebBrowser* related, const Glib::ustring& address) {
   auto form = std::make_unique<Form1>(browsers_.create(related), browsers_.create(nullptr));
   Form1& added = *form;
   windows_.push_back(std::move(form));
   attach_behaviour(added);
-  run_startup(added);
+  run_startup(added, address);
+  windows_changed.emit();
   return added;
+}
+
+Form1& Program::load_main_window_at(const Glib::ustring& address) {
+  const bool first = first_ == nullptr;
+  Form1& form = make_main_window(nullptr, address);
+  if (first) first_ = &form;
+  return form;
+}
+
+Form1& Program::open_main_window(const Glib::ustring& address) {
+  Form1& form = load_main_window_at(address);
+  form.show();
+  return form;
 }
 
 Form1& Program::open_first_main_window() {
@@ -71,9 +90,14 @@ void Program::attach_behaviour(Form1& form) {
   attach_page_commands(form, services_);
   attach_text_size(form, services_);
   attach_edit_mode(form);
-  // The close box closes this window only.
+  form.wWeb.NavigateComplete2.connect([this](const Glib::ustring&) { windows_changed.emit(); });
+  form.wWeb.TitleChange.connect([this](const Glib::ustring&) { windows_changed.emit(); });
+  // The close box closes this window only; the last one asks first while a download runs.
   form.signal_delete_event().connect(
-      [&form](GdkEventAny*) {
+      [this, &form](GdkEventAny*) {
+        if (last_open_window(windows_, form) && !may_end_with_downloads(services_, form)) {
+          return true;
+        }
         form.hide();
         return true;
       },
@@ -94,6 +118,7 @@ void Program::on_main_window_closed(Form1& form) {
   const bool any_open = std::any_of(windows_.begin(), windows_.end(), [&form](const auto& w) {
     return w.get() != &form && w->get_visible();
   });
+  windows_changed.emit();
   if (!any_open) end_program();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <glibmm/ustring.h>
+#include <sigc++/signal.h>
 #include <sigc++/trackable.h>
 
 #include <functional>
@@ -37,6 +39,14 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
 
   // Loads and shows the first main window.
   Form1& open_first_main_window() override;
+  // Loads a main window on `address` in place of the start page (nothing loads when it is
+  // empty) without showing it; the first main window when none is open.
+  Form1& load_main_window_at(const Glib::ustring& address);
+  // The same, shown.
+  Form1& open_main_window(const Glib::ustring& address);
+
+  // A main window opened, closed, or committed a page or title.
+  sigc::signal<void()> windows_changed;
 
   frmFav* favorites_window() override { return fav_.get(); }
   frmFav& create_favorites_window() override;
@@ -55,6 +65,7 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   void use_program_launcher(ProgramLauncher& launcher);
 
  private:
+  Form1& make_main_window(WebBrowser* related, const Glib::ustring& address);
   void attach_behaviour(Form1& form);
   void on_main_window_closed(Form1& form);
 

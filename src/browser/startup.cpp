@@ -7,11 +7,11 @@
 
 namespace kv {
 
-void run_startup(Form1& form) {
+void run_startup(Form1& form, const Glib::ustring& address) {
   guarded([&] { set_back_color(form.client_area(), 0x00FF0000); });
   guarded([&] { form.Popup = false; });
   // Opened directly, not through Go: not prefixed, not listed, Back stays disabled.
-  guarded([&] { form.wWeb.Navigate(kStartPageUrl); });
+  if (!address.empty()) guarded([&] { form.wWeb.Navigate(address); });
   guarded([&] { form.mnuFileWorkOffline.set_active(false); });
 }
 

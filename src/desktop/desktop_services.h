@@ -15,8 +15,12 @@ namespace kv {
 // Message-box styles, by their published numbers.
 namespace msgbox {
 inline constexpr int kOkOnly = 0;
+inline constexpr int kOkCancel = 1;
+inline constexpr int kQuestion = 32;
 inline constexpr int kInformation = 64;
+inline constexpr int kDefaultButton2 = 256;
 inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerCancel = 2;
 }  // namespace msgbox
 
 // The dialogs and desktop services that handlers use, behind one interface so that
@@ -30,7 +34,8 @@ class DesktopServices {
   DesktopServices& operator=(DesktopServices&&) = delete;
   virtual ~DesktopServices() = default;
 
-  // Modal message box; returns the button pressed (msgbox::kAnswerOk for OK).
+  // Modal message box; returns the button pressed (msgbox::kAnswerOk for OK,
+  // msgbox::kAnswerCancel for Cancel or the window closed).
   virtual int MsgBox(Gtk::Window* parent, const Glib::ustring& prompt, int style,
                      const Glib::ustring& title) = 0;
   // Modal input box; the field's text on OK, "" on Cancel.

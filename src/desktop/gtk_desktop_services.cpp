@@ -18,7 +18,8 @@ namespace {
 
 constexpr int kIconMask = 0x70;
 constexpr int kCritical = 16;
-constexpr int kQuestion = 32;
+constexpr int kQuestion = msgbox::kQuestion;
+constexpr int kButtonsMask = 0x0F;
 constexpr int kExclamation = 48;
 
 Gtk::MessageType message_type(int style) {
@@ -44,10 +45,19 @@ std::uint8_t channel(double value) {
 
 int GtkDesktopServices::MsgBox(Gtk::Window* parent, const Glib::ustring& prompt, int style,
                                const Glib::ustring& title) {
-  Gtk::MessageDialog dialog(prompt, false, message_type(style), Gtk::BUTTONS_OK, true);
+  const bool ok_cancel = (style & kButtonsMask) == msgbox::kOkCancel;
+  Gtk::MessageDialog dialog(prompt, false, message_type(style),
+                            ok_cancel ? Gtk::BUTTONS_NONE : Gtk::BUTTONS_OK, true);
+  if (ok_cancel) {
+    dialog.add_button("_OK", Gtk::RESPONSE_OK);
+    dialog.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
+    dialog.set_default_response((style & msgbox::kDefaultButton2) != 0 ? Gtk::RESPONSE_CANCEL
+                                                                       : Gtk::RESPONSE_OK);
+  }
   if (parent != nullptr) dialog.set_transient_for(*parent);
   dialog.set_title(title);
-  dialog.run();
+  const int response = dialog.run();
+  if (ok_cancel && response != Gtk::RESPONSE_OK) return msgbox::kAnswerCancel;
   return msgbox::kAnswerOk;
 }
 

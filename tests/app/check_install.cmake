@@ -24,7 +24,10 @@ foreach(file ${expected})
   endif()
 endforeach()
 file(READ ${PREFIX}/share/applications/kestrivane.desktop entry)
-foreach(line "Exec=kestrivane" "Icon=kestrivane" "Type=Application")
+# Links from other programs arrive as addresses on the command line.
+foreach(line "Exec=kestrivane %U" "Icon=kestrivane" "Type=Application" "x-scheme-handler/https;"
+        "x-scheme-handler/http;" "text/html;" "application/xhtml+xml;"
+        "Exec=kestrivane --new-window")
   string(FIND "${entry}" "${line}" at)
   if(at EQUAL -1)
     message(SEND_ERROR "kestrivane.desktop lacks ${line}")
@@ -37,6 +40,24 @@ if(DESKTOP_FILE_VALIDATE)
   if(NOT valid EQUAL 0)
     message(SEND_ERROR "kestrivane.desktop: ${complaints}")
   endif()
+endif()
+# Made the desktop's web browser, it handles https links (settings in a folder of its own).
+set(xdg ${PREFIX}/xdg)
+file(MAKE_DIRECTORY ${xdg}/config ${xdg}/data/applications)
+file(COPY ${PREFIX}/share/applications/kestrivane.desktop DESTINATION ${xdg}/data/applications)
+# xdg-settings takes only a browser whose program it finds on PATH.
+set(xdg_env ${CMAKE_COMMAND} -E env XDG_CONFIG_HOME=${xdg}/config XDG_DATA_HOME=${xdg}/data
+            XDG_DATA_DIRS=${xdg}/data XDG_CURRENT_DESKTOP=X-Generic --unset=DE
+            "PATH=${PREFIX}/bin:$ENV{PATH}")
+execute_process(COMMAND ${xdg_env} xdg-settings set default-web-browser kestrivane.desktop
+                RESULT_VARIABLE set_result ERROR_VARIABLE set_complaints)
+execute_process(COMMAND ${xdg_env} xdg-mime query default x-scheme-handler/https
+                OUTPUT_VARIABLE handler OUTPUT_STRIP_TRAILING_WHITESPACE)
+file(READ ${xdg}/config/mimeapps.list chosen)
+string(FIND "${chosen}" "x-scheme-handler/https=kestrivane.desktop" chosen_at)
+if(NOT set_result EQUAL 0 OR NOT handler STREQUAL "kestrivane.desktop" OR chosen_at EQUAL -1)
+  message(SEND_ERROR "not the default browser once set (${set_result} ${set_complaints}): "
+                     "https goes to '${handler}'")
 endif()
 file(REMOVE_RECURSE ${PREFIX})
 message(STATUS "install layout holds")

@@ -25,6 +25,25 @@ void FakeWebBrowser::Navigate2(const std::vector<std::uint8_t>& item_id_list) {
   record(std::move(call));
 }
 
+std::vector<std::uint8_t> FakeWebBrowser::SessionState() const {
+  record("SessionState");
+  return session_state;
+}
+
+bool FakeWebBrowser::RestoreSessionState(const std::vector<std::uint8_t>& state) {
+  Call call{"RestoreSessionState"};
+  call.bytes = state;
+  record(std::move(call));
+  if (state.empty()) return false;
+  session_state = state;
+  return true;
+}
+
+void FakeWebBrowser::ShowRestoreNotice(RestoreOffer offer) {
+  record("ShowRestoreNotice");
+  restore_offer = std::move(offer);
+}
+
 void FakeWebBrowser::SetDesignMode(const Glib::ustring& value) {
   Call call{"SetDesignMode"};
   call.text = value;

@@ -38,6 +38,9 @@ class FakeWebBrowser : public WebBrowser {
   void GoHome() override { record("GoHome"); }
   void Stop() override { record("Stop"); }
   void Refresh() override { record("Refresh"); }
+  [[nodiscard]] std::vector<std::uint8_t> SessionState() const override;
+  bool RestoreSessionState(const std::vector<std::uint8_t>& state) override;
+  void ShowRestoreNotice(RestoreOffer offer) override;
   void SetDesignMode(const Glib::ustring& value) override;
   [[nodiscard]] Glib::ustring LocationURL() const override;
   [[nodiscard]] Glib::ustring LocationName() const override;
@@ -53,6 +56,10 @@ class FakeWebBrowser : public WebBrowser {
   [[nodiscard]] std::vector<Glib::ustring> texts_of(const std::string& member) const;
 
   mutable std::vector<Call> calls;
+  // What SessionState gives; RestoreSessionState refuses an empty state and takes any other.
+  std::vector<std::uint8_t> session_state;
+  // The last offer shown by ShowRestoreNotice.
+  std::optional<RestoreOffer> restore_offer;
   std::set<std::string> refused;  // members that throw after being recorded
   Glib::ustring location_url;
   Glib::ustring location_name;

@@ -5,7 +5,10 @@ namespace kv::test {
 int ScriptedDesktopServices::MsgBox(Gtk::Window* parent, const Glib::ustring& prompt, int style,
                                     const Glib::ustring& title) {
   message_boxes.push_back({parent, prompt, style, title, {}});
-  return msgbox::kAnswerOk;
+  if (msgbox_answers.empty()) return msgbox::kAnswerOk;
+  const int answer = msgbox_answers.front();
+  msgbox_answers.pop_front();
+  return answer;
 }
 
 Glib::ustring ScriptedDesktopServices::InputBox(Gtk::Window* parent, const Glib::ustring& prompt,

@@ -32,6 +32,7 @@ class ScriptedDesktopServices : public DesktopServices {
   // Answers; an empty queue answers Cancel.
   std::deque<Glib::ustring> input_answers;
   std::deque<std::optional<std::uint32_t>> color_answers;
+  std::deque<int> msgbox_answers;  // an empty queue answers OK
   std::optional<Glib::ustring> clipboard;
   Glib::DateTime now = Glib::DateTime::create_local(2024, 3, 9, 14, 5, 7);
 

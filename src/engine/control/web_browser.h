@@ -4,8 +4,10 @@
 #include <sigc++/signal.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -39,6 +41,22 @@ inline constexpr std::int32_t kDontPromptUser = 2;
 // pass a 16-bit 0 for Save As and Print Preview and a 32-bit level for Zoom.
 using ExecArg = std::variant<std::int16_t, std::int32_t>;
 
+// A window of a session that ended without closing: what the restore notice lists.
+struct LostWindow {
+  std::string title;
+  std::string address;
+};
+
+// The restore notice's content. With `can_reopen` it offers "Reopen these windows"
+// (runs `reopen`); without, it lists the windows as plain links and reopens nothing.
+// "Start afresh" runs `start_afresh`. Both run on the control that shows the notice.
+struct RestoreOffer {
+  std::vector<LostWindow> windows;
+  bool can_reopen = true;
+  std::function<void()> reopen;
+  std::function<void()> start_afresh;
+};
+
 // The embedded browser control as the windows see it: the members they call and the
 // events they handle. Implementations never throw out of a member; a call the engine
 // refuses simply does nothing.
@@ -70,6 +88,15 @@ class WebBrowser {
   void ExecWB(std::int32_t cmd, std::int32_t opt, ExecArg in, ExecArg out) {
     exec_wb(cmd, opt, in, out);
   }
+
+  // The control's history (Back and Forward lists with the current page) as bytes of the
+  // engine's own making; empty when it has none to give.
+  [[nodiscard]] virtual std::vector<std::uint8_t> SessionState() const = 0;
+  // Takes back a history from SessionState and loads its current page; false (nothing
+  // done) when the bytes are not one.
+  virtual bool RestoreSessionState(const std::vector<std::uint8_t>& state) = 0;
+  // Shows the notice about a lost session in place of the current page.
+  virtual void ShowRestoreNotice(RestoreOffer offer) = 0;
 
   // Sets the shown document's designMode ("On" / "Off").
   virtual void SetDesignMode(const Glib::ustring& value) = 0;

@@ -54,6 +54,9 @@ class WebKitBrowser : public WebBrowser {
   void GoHome() override;
   void Stop() override;
   void Refresh() override;
+  [[nodiscard]] std::vector<std::uint8_t> SessionState() const override;
+  bool RestoreSessionState(const std::vector<std::uint8_t>& state) override;
+  void ShowRestoreNotice(RestoreOffer offer) override;
   void SetDesignMode(const Glib::ustring& value) override;
   [[nodiscard]] Glib::ustring LocationURL() const override;
   [[nodiscard]] Glib::ustring LocationName() const override;

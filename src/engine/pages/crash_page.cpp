@@ -16,6 +16,8 @@ void on_first_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer 
   if (focused) gtk_widget_grab_focus(widget);
 }
 
+}  // namespace
+
 // The engine draws nothing of the web process that it starts after one ended until the
 // view is shown again: without this the last picture of the ended page would stay.
 void redraw_after_first_load(WebKitWebView* view) {
@@ -25,6 +27,8 @@ void redraw_after_first_load(WebKitWebView* view) {
       [](gpointer data, GClosure* /*closure*/) { delete static_cast<gulong*>(data); },
       G_CONNECT_DEFAULT);
 }
+
+namespace {
 
 void on_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason,
                    gpointer /*data*/) {

@@ -15,6 +15,10 @@ std::string termination_reason_text(WebKitWebProcessTerminationReason reason);
 // that address again. `address` may be empty (nothing had been loaded).
 Notice crash_notice(const std::string& address, WebKitWebProcessTerminationReason reason);
 
+// Shows the view again once its next load has finished, so that the engine draws a page
+// whose load began before the view was first drawn, or after its web process ended.
+void redraw_after_first_load(WebKitWebView* view);
+
 // From now on, when the web process of `view` ends, the view shows the crash notice in
 // place of the last picture of its page.
 void show_ended_pages(WebKitWebView* view);

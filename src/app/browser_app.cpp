@@ -1,0 +1,215 @@
+#include "app/browser_app.h"
+
+#include <glib-unix.h>
+#include <glibmm/main.h>
+#include <gtkmm/application.h>
+
+#include <csignal>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/program.h"
+#include "app/splash.h"
+#include "browser/addresses.h"
+#include "browser/form1.h"
+#include "desktop/app_folder.h"
+#include "desktop/glib_handles.h"
+#include "desktop/gtk_desktop_services.h"
+#include "desktop/guarded.h"
+#include "desktop/product_art.h"
+#include "desktop/program_style.h"
+#include "engine/control/webkit_browser.h"
+#include "engine/downloads/downloads.h"
+#include "engine/pages/crash_page.h"
+#include "session/lost_session.h"
+#include "session/session_keeper.h"
+#include "session/session_store.h"
+
+namespace kv {
+namespace {
+
+constexpr const char* kApplicationId = "example.palvenna.Kestrivane";
+
+// A window shown as the program starts may stay without a picture of its first page
+// until its view is shown again (seen with 2.50 under Xvfb); shown again once that page
+// has loaded, it draws.
+Form1& drawn_once_loaded(Form1& form) {
+  if (auto* web = dynamic_cast<WebKitBrowser*>(&form.wWeb)) redraw_after_first_load(web->view());
+  return form;
+}
+
+class BrowserApplication {
+ public:
+  BrowserApplication()
+      : app_(Gtk::Application::create(kApplicationId, Gio::APPLICATION_HANDLES_COMMAND_LINE)) {
+    app_->signal_command_line().connect(
+        [this](const Glib::RefPtr<Gio::ApplicationCommandLine>& line) {
+          return on_command_line(line);
+        },
+        false);
+  }
+
+  int run(int argc, char** argv) {
+    const int status = app_->run(argc, argv);
+    // The engine's processes end with the program: no partial file may stay behind.
+    cancel_all_downloads();
+    return status;
+  }
+
+  ~BrowserApplication() {
+    // Windows go before the services and factories they use.
+    splash_.reset();
+    program_.reset();
+  }
+  BrowserApplication(const BrowserApplication&) = delete;
+  BrowserApplication& operator=(const BrowserApplication&) = delete;
+  BrowserApplication(BrowserApplication&&) = delete;
+  BrowserApplication& operator=(BrowserApplication&&) = delete;
+
+ private:
+  int on_command_line(const Glib::RefPtr<Gio::ApplicationCommandLine>& caller) {
+    int argc = 0;
+    const OwnedStrv argv(g_application_command_line_get_arguments(caller->gobj(), &argc));
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv.get()[i]);
+    const char* cwd = g_application_command_line_get_cwd(caller->gobj());
+    const OwnedChars own_cwd(g_get_current_dir());
+    const CommandLine line = parse_command_line(arguments, cwd != nullptr ? cwd : own_cwd.get());
+    switch (line.action) {
+      case CommandLine::Action::kHelp:
+        caller->print(usage_text());
+        return 0;
+      case CommandLine::Action::kVersion:
+        caller->print(version_text());
+        return 0;
+      case CommandLine::Action::kRefused:
+        caller->printerr(line.error + "\n");
+        return 2;
+      case CommandLine::Action::kOpen:
+        break;
+    }
+    if (!program_) {
+      start(line);
+    } else {
+      open_more(line);
+    }
+    return 0;
+  }
+
+  // The first start: the program, its session, and its first windows.
+  void start(const CommandLine& line) {
+    install_program_style();
+    install_product_icon();
+    program_ = std::make_unique<Program>(services_, browsers_, application_folder(),
+                                         [this] { end_cleanly(); });
+    // A session that ends, or Ctrl+C in a terminal, ends the program as File > Close
+    // does, so that favourites added since the last load are kept.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+      g_unix_signal_add(
+          signal,
+          [](gpointer data) -> gboolean {
+            static_cast<Program*>(data)->end_program();
+            return G_SOURCE_REMOVE;
+          },
+          program_.get());
+    }
+    lost_ = store_.take_left_session();
+    if (lost_ && lost_->windows.empty()) lost_.reset();
+    program_->windows_changed.connect([this] { keeper_.changed(); });
+    app_->hold();
+
+    if (line.addresses.empty()) {
+      show_splash();
+      return;
+    }
+    if (lost_) offer_lost();
+    for (const std::string& address : line.addresses) {
+      drawn_once_loaded(program_->open_main_window(address));
+    }
+  }
+
+  // A later start's command line, in the running program: no splash, no second program.
+  void open_more(const CommandLine& line) {
+    if (line.addresses.empty()) {
+      guarded([&] { drawn_once_loaded(program_->open_main_window(kStartPageUrl)).present(); });
+      return;
+    }
+    for (const std::string& address : line.addresses) {
+      guarded([&] { drawn_once_loaded(program_->open_main_window(address)).present(); });
+    }
+  }
+
+  // The program starts with its splash screen, which opens the first main window or,
+  // on a key, ends the program. Once closed it goes.
+  void show_splash() {
+    splash_ = std::make_unique<frmSplash>(
+        [this] {
+          if (lost_) {
+            offer_lost();
+          } else {
+            program_->open_first_main_window();
+          }
+        },
+        [this] { program_->end_program(); });
+    splash_->signal_hide().connect(
+        [this] { Glib::signal_idle().connect_once([this] { splash_.reset(); }); });
+    splash_->show();
+    splash_->present();
+  }
+
+  // The first window shows the notice in place of its start page.
+  void offer_lost() {
+    Form1& form = program_->load_main_window_at("");
+    offer_lost_session(
+        form, *lost_,
+        [this](const Glib::ustring& address) -> Form1& {
+          return program_->load_main_window_at(address);
+        },
+        keeper_);
+    lost_.reset();
+    form.show();
+  }
+
+  std::vector<SessionWindow> snapshot() {
+    if (!program_) return {};
+    return session_windows_of(*program_);
+  }
+
+  void end_cleanly() {
+    keeper_.end();
+    app_->release();
+    app_->quit();
+  }
+
+  Glib::RefPtr<Gtk::Application> app_;
+  GtkDesktopServices services_;
+  WebKitBrowserFactory browsers_;
+  SessionStore store_{default_session_folder()};
+  SessionKeeper keeper_{store_, [this] { return snapshot(); }};
+  std::optional<Session> lost_;
+  std::unique_ptr<Program> program_;
+  std::unique_ptr<frmSplash> splash_;
+};
+
+}  // namespace
+
+std::vector<SessionWindow> session_windows_of(Program& program) {
+  std::vector<SessionWindow> windows;
+  for (std::size_t i = 0; i < program.main_window_count(); ++i) {
+    Form1& form = program.main_window(i);
+    if (!form.get_visible()) continue;
+    windows.push_back(
+        {form.wWeb.LocationURL().raw(), form.wWeb.LocationName().raw(), form.wWeb.SessionState()});
+  }
+  return windows;
+}
+
+int run_browser_application(int argc, char** argv) {
+  BrowserApplication application;
+  return application.run(argc, argv);
+}
+
+}  // namespace kv

@@ -1,0 +1,53 @@
+// Ending the program while downloads run asks first; the other windows' opening and
+// closing reach the session as changes.
+#include "app/close_question.h"
+
+#include <gtest/gtest.h>
+
+#include "support/program_with_fakes.h"
+#include "support/run_until.h"
+#include "support/widget_events.h"
+
+namespace kv {
+namespace {
+
+using ClosingTheLastWindow = test::ProgramWithFakes;
+
+TEST_F(ClosingTheLastWindow, AsksOnlyWhileADownloadRunsAndCancelKeepsTheWindow) {
+  Form1& first = program.open_first_main_window();
+  Form1& second = program.open_main_window("http://127.0.0.1:1/x.html");
+  EXPECT_TRUE(may_end_with_downloads(services, first, 0));
+  EXPECT_TRUE(services.message_boxes.empty());
+
+  services.msgbox_answers = {msgbox::kAnswerCancel, msgbox::kAnswerOk};
+  EXPECT_FALSE(may_end_with_downloads(services, second, 1));
+  EXPECT_TRUE(may_end_with_downloads(services, second, 2));
+  ASSERT_EQ(services.message_boxes.size(), 2U);
+  const auto& asked = services.message_boxes[0];
+  EXPECT_EQ(asked.prompt, "A download is still in progress. Cancel it and close?");
+  EXPECT_EQ(asked.parent, &second);
+  EXPECT_EQ(asked.style & 0x0F, msgbox::kOkCancel);
+  EXPECT_NE(asked.style & msgbox::kDefaultButton2, 0) << "Cancel is the default";
+}
+
+TEST_F(ClosingTheLastWindow, WindowsOpenedClosedAndCommittedAreChanges) {
+  int changes = 0;
+  program.windows_changed.connect([&] { ++changes; });
+  Form1& first = program.open_first_main_window();
+  Form1& second = program.open_main_window("http://127.0.0.1:1/x.html");
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(web_of(second).texts_of("Navigate"),
+            std::vector<Glib::ustring>{"http://127.0.0.1:1/x.html"});
+  EXPECT_TRUE(web_of(program.load_main_window_at("")).texts_of("Navigate").empty());
+  changes = 0;
+  web_of(first).NavigateComplete2.emit("http://127.0.0.1:1/y.html");
+  web_of(first).TitleChange.emit("y");
+  web_of(first).ProgressChange.emit(50, 100);  // never a change by itself
+  EXPECT_EQ(changes, 2);
+  test::close_box(second);
+  EXPECT_EQ(changes, 3);
+  EXPECT_EQ(quits, 0);
+}
+
+}  // namespace
+}  // namespace kv
