@@ -7,6 +7,7 @@
 #include "about/launchers.h"
 #include "browser/clock.h"
 #include "browser/form1.h"
+#include "browser/full_screen.h"
 #include "browser/navigation.h"
 #include "browser/page_events.h"
 #include "browser/popup_blocker.h"
@@ -71,6 +72,8 @@ void Program::attach_behaviour(Form1& form) {
   attach_page_commands(form, services_);
   attach_text_size(form, services_);
   attach_edit_mode(form);
+  attach_full_screen(form);
+  attach_developer_tools(form);
   // The close box closes this window only.
   form.signal_delete_event().connect(
       [&form](GdkEventAny*) {

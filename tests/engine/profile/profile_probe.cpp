@@ -2,13 +2,15 @@
 // title the page gives itself, and ends: one run of the program, for the tests that
 // need several runs, or several at once.
 #include <gtk/gtk.h>
+#include <gtkmm/main.h>
 
 #include <cstdio>
 
 #include "engine/control/webkit_browser.h"
 
 int main(int argc, char** argv) {
-  gtk_init(&argc, &argv);
+  // The control is made of gtkmm widgets.
+  Gtk::Main kit(argc, argv);
   if (argc != 2) return 2;
   int status = 1;
   kv::WebKitBrowser browser;
