@@ -20,7 +20,7 @@ constexpr std::size_t kMostKept = 64;
 struct Shown {
   ObjectRef<WebKitNotification> notification;
   GWeakRef view{};
-  guint32 id = 0;           // the service's, once it answered
+  guint32 id = 0;  // the service's, once it answered
   bool closed_by_page = false;
 
   Shown() { g_weak_ref_init(&view, nullptr); }
@@ -103,8 +103,7 @@ GDBusConnection* bus() {
 
 void on_notified(GObject* connection, GAsyncResult* result, gpointer data) {
   const auto key = static_cast<guint64>(reinterpret_cast<guintptr>(data));
-  OwnedVariant reply(
-      g_dbus_connection_call_finish(G_DBUS_CONNECTION(connection), result, nullptr));
+  OwnedVariant reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(connection), result, nullptr));
   auto found = service().shown.find(key);
   if (found == service().shown.end()) return;
   if (!reply) {
@@ -174,8 +173,7 @@ gboolean on_show(WebKitWebView* view, WebKitNotification* notification, gpointer
   g_dbus_connection_call(
       connection, kService, kPath, kService, "Notify",
       g_variant_new("(susssasa{sv}i)", host.c_str(), 0U, "kestrivane",
-                    title != nullptr ? title : "", plain_body.get(), &actions,
-                    &hints, -1),
+                    title != nullptr ? title : "", plain_body.get(), &actions, &hints, -1),
       G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &on_notified,
       reinterpret_cast<gpointer>(static_cast<guintptr>(key)));
   return TRUE;

@@ -156,9 +156,8 @@ void PermissionQuestions::ask(WebKitPermissionRequest* request, SitePermission p
   Question* asked = question.get();
   bar.signal_response().connect([this, asked, keep](int response) {
     // Closing the bar any other way (Escape) is a "no" that is not kept.
-    answer(asked, response == kAllow, response == kAllow || response == kDeny
-                                          ? keep->get_active()
-                                          : false);
+    answer(asked, response == kAllow,
+           response == kAllow || response == kDeny ? keep->get_active() : false);
   });
   bar.show_all();
   stack_.pack_start(bar, Gtk::PACK_SHRINK);
@@ -202,12 +201,12 @@ void PermissionQuestions::deny_all() {
 gboolean PermissionQuestions::on_query(WebKitWebView* /*view*/, WebKitPermissionStateQuery* query,
                                        gpointer self) {
   const auto permission = permission_queried(webkit_permission_state_query_get_name(query));
+
   WebKitSecurityOrigin* security = webkit_permission_state_query_get_security_origin(query);
   OwnedChars text(security != nullptr ? webkit_security_origin_to_string(security) : nullptr);
   const std::string origin = origin_of(text ? text.get() : "");
   auto* questions = static_cast<PermissionQuestions*>(self);
-  const auto decision =
-      permission ? questions->store_.decision(origin, *permission) : std::nullopt;
+  const auto decision = permission ? questions->store_.decision(origin, *permission) : std::nullopt;
   if (!decision) return FALSE;
   webkit_permission_state_query_finish(
       query, *decision ? WEBKIT_PERMISSION_STATE_GRANTED : WEBKIT_PERMISSION_STATE_DENIED);

@@ -43,8 +43,7 @@ class PermissionQuestions {
     std::unique_ptr<Gtk::InfoBar> bar;
   };
 
-  static gboolean on_request(WebKitWebView* view, WebKitPermissionRequest* request,
-                             gpointer self);
+  static gboolean on_request(WebKitWebView* view, WebKitPermissionRequest* request, gpointer self);
   static gboolean on_query(WebKitWebView* view, WebKitPermissionStateQuery* query, gpointer self);
   static void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
 

@@ -9,15 +9,15 @@
 
 #include "desktop/guarded.h"
 #include "desktop/internet_settings.h"
-#include "engine/pages/certificate_page.h"
-#include "engine/pages/crash_page.h"
-#include "engine/pages/folder_scheme.h"
 #include "engine/control/desktop_notifications.h"
 #include "engine/control/full_screen_events.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
 #include "engine/control/page_focus_wait.h"
 #include "engine/control/webkit_page_commands.h"
+#include "engine/pages/certificate_page.h"
+#include "engine/pages/crash_page.h"
+#include "engine/pages/folder_scheme.h"
 
 namespace kv {
 namespace {

@@ -1,13 +1,12 @@
 #pragma once
 
+#include <gtkmm/overlay.h>
 #include <webkit2/webkit2.h>
 
 #include <memory>
 
-#include <gtkmm/overlay.h>
-
-#include "engine/control/web_browser.h"
 #include "engine/control/permission_questions.h"
+#include "engine/control/web_browser.h"
 #include "engine/control/web_engine.h"
 #include "engine/control/window_request_quota.h"
 
@@ -90,7 +89,7 @@ class WebKitBrowser : public WebBrowser {
   void cancel_title_query();
   [[nodiscard]] Glib::ustring current_uri() const;
 
-  WebKitWebView* view_ = nullptr;         // our own reference
+  WebKitWebView* view_ = nullptr;  // our own reference
   // The page area: the view, with the sites' questions over its top.
   std::unique_ptr<Gtk::Overlay> area_ = std::make_unique<Gtk::Overlay>();
   std::unique_ptr<PermissionQuestions> questions_;

@@ -44,7 +44,7 @@ const Kind& kind_of(SitePermission permission) {
 bool keepable_host(const char* host) {
   if (host == nullptr || *host == '\0') return false;
   for (const char* c = host; *c != '\0'; ++c) {
-    if (!g_ascii_isalnum(*c) && g_utf8_strchr(".-_:", -1, static_cast<guchar>(*c)) == nullptr) {
+    if (!g_ascii_isalnum(*c) && g_utf8_strchr(".-_", -1, static_cast<guchar>(*c)) == nullptr) {
       return false;
     }
   }
@@ -151,6 +151,7 @@ std::vector<PermissionDecision> SitePermissions::all() const {
   OwnedKeyFile file = load(path_);
   OwnedStrv groups(g_key_file_get_groups(file.get(), nullptr));
   for (gchar** group = groups.get(); group != nullptr && *group != nullptr; ++group) {
+    if (origin_of(*group) != *group) continue;  // not written by us
     OwnedStrv keys(g_key_file_get_keys(file.get(), *group, nullptr, nullptr));
     for (gchar** key = keys.get(); key != nullptr && *key != nullptr; ++key) {
       const auto permission = permission_from_key(*key);

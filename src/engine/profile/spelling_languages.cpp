@@ -37,8 +37,8 @@ std::vector<std::string> spelling_languages(
   std::vector<std::string> languages;
   for (const std::string& name : locale_names) {
     const std::string language = language_of(name);
-    if (language.empty() || std::find(languages.begin(), languages.end(), language) !=
-                                languages.end()) {
+    if (language.empty() ||
+        std::find(languages.begin(), languages.end(), language) != languages.end()) {
       continue;
     }
     if (has_dictionary(language)) languages.push_back(language);
