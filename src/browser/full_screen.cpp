@@ -19,6 +19,7 @@ struct PageFullScreen {
   bool menu_bar_shown = false;
   std::vector<Gtk::Widget*> hidden;
   int x = 0, y = 0, width = -1, height = -1;
+  int window_width = 0, window_height = 0;
 };
 
 Gtk::Fixed* page_area_parent(Form1& form) {
@@ -32,6 +33,7 @@ void enter(Form1& form, PageFullScreen& saved) {
   saved = PageFullScreen{};
   saved.active = true;
   saved.menu_bar_shown = form.menu_bar.get_visible();
+  form.get_size(saved.window_width, saved.window_height);
   form.menu_bar.hide();
   for (Gtk::Widget* child : fixed->get_children()) {
     if (child == &page || !child->get_visible()) continue;
@@ -61,6 +63,8 @@ void leave(Form1& form, PageFullScreen& saved) {
   for (Gtk::Widget* child : saved.hidden) child->show();
   saved.hidden.clear();
   if (saved.menu_bar_shown) form.menu_bar.show();
+  // The page area grew the window to the screen's size; it shrinks back with it.
+  form.resize(saved.window_width, saved.window_height);
 }
 
 bool window_full_screen(Form1& form) {

@@ -10,11 +10,13 @@
 
 #include <string>
 
+#include "app/options/site_permissions_section.h"
+
 namespace kv {
 
 // The Internet Options program's window: the home page that the browser's Home opens,
-// a button that clears the browsing history, and one that deletes cookies and website
-// data.
+// a button that clears the browsing history, one that deletes cookies and website
+// data, and the sites' kept permissions.
 class InternetOptionsWindow : public Gtk::Window {
  public:
   InternetOptionsWindow();
@@ -27,6 +29,7 @@ class InternetOptionsWindow : public Gtk::Window {
   Gtk::Entry txtHomePage;
   Gtk::Button cmdUseDefault, cmdClearHistory, cmdDeleteWebsiteData, cmdOk, cmdCancel, cmdApply;
   Gtk::Label lblMessage;
+  SitePermissionsSection site_permissions;
 
  private:
   bool apply();

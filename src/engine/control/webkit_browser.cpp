@@ -88,6 +88,9 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
 }
 
 WebKitBrowser::~WebKitBrowser() {
+  // Whatever the engine reports while the view goes (the end of a full screen) finds
+  // the window half gone: no event is raised from here on.
+  alive_.reset();
   questions_.reset();
   // Safe whether or not the view was destroyed already: disposing drops the handlers.
   g_signal_handlers_disconnect_by_data(view_, this);
