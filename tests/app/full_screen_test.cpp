@@ -1,5 +1,4 @@
 // Full screen in a main window of the program, on the real engine.
-#include <gdk/gdkx.h>
 #include <gtest/gtest.h>
 #include <gtkmm/fixed.h>
 
@@ -13,6 +12,9 @@
 #include "support/run_until.h"
 #include "support/scripted_desktop_services.h"
 #include "support/temp_dir.h"
+
+// Last: X11's headers define None and Bool, which GoogleTest's own headers use.
+#include <gdk/gdkx.h>
 
 namespace kv {
 namespace {
