@@ -42,26 +42,24 @@ std::map<Gtk::Widget*, Place> layout_of(Form1& form) {
   return places;
 }
 
-void press_key(GtkWidget* widget, guint keyval) {
-  for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
-    GdkEvent* event = gdk_event_new(type);
-    event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
-    event->key.send_event = TRUE;
-    event->key.time = GDK_CURRENT_TIME;
-    event->key.keyval = keyval;
-    GdkKeymapKey* keys = nullptr;
-    gint count = 0;
-    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
-                                          keyval, &keys, &count) != FALSE &&
-        count > 0) {
-      event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+// A key pressed on the display's keyboard, into `form`, as a user's.
+bool press_key(Form1& form, const char* key) {
+  const std::string window = std::to_string(GDK_WINDOW_XID(form.get_window()->gobj()));
+  for (std::vector<const char*> args :
+       {std::vector<const char*>{"windowfocus", "--sync"}, std::vector<const char*>{"key"}}) {
+    std::vector<gchar*> argv{const_cast<gchar*>("xdotool")};
+    for (const char* arg : args) argv.push_back(const_cast<gchar*>(arg));
+    argv.push_back(const_cast<gchar*>(args.size() == 2 ? window.c_str() : key));
+    argv.push_back(nullptr);
+    gint status = 0;
+    if (g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                     nullptr, &status, nullptr) == FALSE ||
+        g_spawn_check_wait_status(status, nullptr) == FALSE) {
+      return false;
     }
-    g_free(keys);
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
-    gtk_widget_event(widget, event);
-    gdk_event_free(event);
   }
+  test::flush_events();
+  return true;
 }
 
 class FullScreenInTheProgram : public ::testing::Test {
@@ -70,7 +68,10 @@ class FullScreenInTheProgram : public ::testing::Test {
     server.add_page("/video.html",
                     "<title>Video</title><button id='b' style='position:absolute;left:0;top:0;"
                     "width:300px;height:200px' onclick='document.documentElement"
-                    ".requestFullscreen()'>Full screen</button>");
+                    ".requestFullscreen()'>Full screen</button>"
+                    // A page that would keep the screen.
+                    "<script>document.exitFullscreen = () => Promise.resolve();"
+                    "addEventListener('keydown', e => e.preventDefault(), true);</script>");
     Form1& form = program.open_first_main_window();
     EXPECT_TRUE(test::run_until([&] { return form.lblStatus.get_text() == "Done"; }));
     form.cboURL_entry().set_text(server.url("/video.html"));
@@ -87,6 +88,29 @@ class FullScreenInTheProgram : public ::testing::Test {
   Program program{services, browsers, folder.path(), [] {}};
 };
 
+TEST_F(FullScreenInTheProgram, F11PutsTheWholeWindowInFullScreenAndBack) {
+  // Only a window manager makes a shown window full screen.
+  if (gdk_x11_screen_supports_net_wm_hint(
+          gdk_screen_get_default(), gdk_atom_intern_static_string("_NET_WM_STATE_FULLSCREEN")) ==
+      FALSE) {
+    GTEST_SKIP() << "no window manager on the test display";
+  }
+  Form1& form = open_page();
+  const auto full = [&] {
+    return (form.get_window()->get_state() & Gdk::WINDOW_STATE_FULLSCREEN) != 0;
+  };
+  ASSERT_FALSE(full());
+  ASSERT_TRUE(press_key(form, "F11"));
+  ASSERT_TRUE(test::run_until(full));
+  // The window keeps its controls.
+  EXPECT_TRUE(form.cmdBack.get_visible());
+  EXPECT_TRUE(form.menu_bar.get_visible());
+  ASSERT_TRUE(press_key(form, "F11"));
+  EXPECT_TRUE(test::run_until([&] { return !full(); }));
+}
+
+// Last of its process: without a window manager, the engine (2.50.6, any view) fails at
+// the next page load of any view once a view that had the full screen has gone.
 TEST_F(FullScreenInTheProgram, APageTakesTheScreenAloneAndEscapeRestoresTheLayoutToThePixel) {
   Form1& form = open_page();
   const auto before = layout_of(form);
@@ -106,37 +130,12 @@ TEST_F(FullScreenInTheProgram, APageTakesTheScreenAloneAndEscapeRestoresTheLayou
     }
   }
   // F11 is the window's, not the page's: the page keeps the screen.
-  press_key(GTK_WIDGET(form.gobj()), GDK_KEY_F11);
-  test::flush_events();
+  ASSERT_TRUE(press_key(form, "F11"));
   EXPECT_FALSE(form.menu_bar.get_visible());
-  press_key(GTK_WIDGET(web.view()), GDK_KEY_Escape);
+  ASSERT_TRUE(press_key(form, "Escape"));
   ASSERT_TRUE(test::run_until([&] { return layout_of(form) == before; }));
   EXPECT_TRUE(form.cmdBack.get_visible());
   EXPECT_TRUE(form.menu_bar.get_visible());
-  // With no window manager to confirm the end of full screen, the engine finishes it on
-  // a timer of its own, which fails in a later test if the view has gone by then.
-  test::run_until([] { return false; }, std::chrono::milliseconds(1200));
-}
-
-TEST_F(FullScreenInTheProgram, F11PutsTheWholeWindowInFullScreenAndBack) {
-  // Only a window manager makes a shown window full screen.
-  if (gdk_x11_screen_supports_net_wm_hint(
-          gdk_screen_get_default(), gdk_atom_intern_static_string("_NET_WM_STATE_FULLSCREEN")) ==
-      FALSE) {
-    GTEST_SKIP() << "no window manager on the test display";
-  }
-  Form1& form = open_page();
-  const auto full = [&] {
-    return (form.get_window()->get_state() & Gdk::WINDOW_STATE_FULLSCREEN) != 0;
-  };
-  ASSERT_FALSE(full());
-  press_key(GTK_WIDGET(form.gobj()), GDK_KEY_F11);
-  ASSERT_TRUE(test::run_until(full));
-  // The window keeps its controls.
-  EXPECT_TRUE(form.cmdBack.get_visible());
-  EXPECT_TRUE(form.menu_bar.get_visible());
-  press_key(GTK_WIDGET(form.gobj()), GDK_KEY_F11);
-  EXPECT_TRUE(test::run_until([&] { return !full(); }));
 }
 
 }  // namespace

@@ -48,20 +48,6 @@ TEST_F(PageMedia, AWebMVideoWithSoundPlays) {
       << window.eval("document.title");
 }
 
-TEST_F(PageMedia, FullScreenRequestsAndTheirEndAreReported) {
-  std::vector<bool> reported;
-  window.browser->FullScreenChange.connect([&](bool full) { reported.push_back(full); });
-  server.add_page("/full.html",
-                  "<button id='b' style='position:absolute;left:0;top:0;width:200px;"
-                  "height:100px' onclick='document.documentElement.requestFullscreen()'>"
-                  "Full</button>");
-  ASSERT_TRUE(window.load_uri(server.url("/full.html")));
-  test::click(*window.browser, 50, 50);
-  ASSERT_TRUE(test::run_until([&] { return reported == std::vector<bool>{true}; }));
-  window.eval("document.exitFullscreen(); 0");
-  EXPECT_TRUE(test::run_until([&] { return reported == std::vector<bool>{true, false}; }));
-}
-
 TEST_F(PageMedia, AMisspeltWordIsMarkedWithTheEnginesSuggestions) {
   std::vector<std::string> guesses;
   g_signal_connect(window.view(), "context-menu",
@@ -92,6 +78,22 @@ TEST_F(PageMedia, AMisspeltWordIsMarkedWithTheEnginesSuggestions) {
     return test::run_until([&] { return !guesses.empty(); }, std::chrono::milliseconds(300));
   }));
   EXPECT_NE(std::find(guesses.begin(), guesses.end(), "receive"), guesses.end());
+}
+
+// Last of this process: without a window manager, the engine (2.50.6, any view) fails at
+// the next page load of any view once a view that had the full screen has gone.
+TEST_F(PageMedia, FullScreenRequestsAndTheirEndAreReported) {
+  std::vector<bool> reported;
+  window.browser->FullScreenChange.connect([&](bool full) { reported.push_back(full); });
+  server.add_page("/full.html",
+                  "<button id='b' style='position:absolute;left:0;top:0;width:200px;"
+                  "height:100px' onclick='document.documentElement.requestFullscreen()'>"
+                  "Full</button>");
+  ASSERT_TRUE(window.load_uri(server.url("/full.html")));
+  test::click(*window.browser, 50, 50);
+  ASSERT_TRUE(test::run_until([&] { return reported == std::vector<bool>{true}; }));
+  window.eval("document.exitFullscreen(); 0");
+  EXPECT_TRUE(test::run_until([&] { return reported == std::vector<bool>{true, false}; }));
 }
 
 }  // namespace
