@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "desktop/control_name.h"
+#include "desktop/glib_handles.h"
 #include "desktop/user_paths.h"
 #include "engine/control/web_engine.h"
 #include "engine/profile/site_permissions.h"
@@ -40,75 +41,52 @@ class NotificationService {
  public:
   struct Shown {
     std::string app, summary, body;
-    guint32 id;
   };
 
-  NotificationService() : bus_(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
-    static const char* const kXml =
-        "<node><interface name='org.freedesktop.Notifications'>"
-        "<method name='Notify'><arg type='s' direction='in'/><arg type='u' direction='in'/>"
-        "<arg type='s' direction='in'/><arg type='s' direction='in'/>"
-        "<arg type='s' direction='in'/><arg type='as' direction='in'/>"
-        "<arg type='a{sv}' direction='in'/><arg type='i' direction='in'/>"
-        "<arg type='u' direction='out'/></method>"
-        "<method name='CloseNotification'><arg type='u' direction='in'/></method>"
-        "</interface></node>";
-    info_ = g_dbus_node_info_new_for_xml(kXml, nullptr);
+  NotificationService() {
+    info_.reset(g_dbus_node_info_new_for_xml(
+        "<node><interface name='org.freedesktop.Notifications'><method name='Notify'>"
+        "<arg type='s'/><arg type='u'/><arg type='s'/><arg type='s'/><arg type='s'/>"
+        "<arg type='as'/><arg type='a{sv}'/><arg type='i'/><arg type='u' direction='out'/>"
+        "</method></interface></node>",
+        nullptr));
     static const GDBusInterfaceVTable vtable{&NotificationService::on_call, nullptr, nullptr, {}};
-    object_ =
-        g_dbus_connection_register_object(bus_, "/org/freedesktop/Notifications",
-                                          info_->interfaces[0], &vtable, this, nullptr, nullptr);
-    owner_ = g_bus_own_name_on_connection(bus_, "org.freedesktop.Notifications",
-                                          G_BUS_NAME_OWNER_FLAGS_NONE, nullptr, nullptr, nullptr,
-                                          nullptr);
+    g_dbus_connection_register_object(bus_.get(), kPath, info_->interfaces[0], &vtable, this,
+                                      nullptr, nullptr);
+    g_bus_own_name_on_connection(bus_.get(), kName, G_BUS_NAME_OWNER_FLAGS_NONE, nullptr, nullptr,
+                                 nullptr, nullptr);
   }
-  ~NotificationService() {
-    g_bus_unown_name(owner_);
-    g_dbus_connection_unregister_object(bus_, object_);
-    g_dbus_node_info_unref(info_);
-    g_object_unref(bus_);
-  }
-  NotificationService(const NotificationService&) = delete;
-  NotificationService& operator=(const NotificationService&) = delete;
-  NotificationService(NotificationService&&) = delete;
-  NotificationService& operator=(NotificationService&&) = delete;
 
-  // The user clicks the notification.
+  // The user clicks the notification with this number (from 1 on).
   void click(guint32 id) {
-    g_dbus_connection_emit_signal(bus_, nullptr, "/org/freedesktop/Notifications",
-                                  "org.freedesktop.Notifications", "ActionInvoked",
+    g_dbus_connection_emit_signal(bus_.get(), nullptr, kPath, kName, "ActionInvoked",
                                   g_variant_new("(us)", id, "default"), nullptr);
   }
 
   std::vector<Shown> shown;
-  std::vector<guint32> closed;
 
  private:
+  static constexpr const char* kName = "org.freedesktop.Notifications";
+  static constexpr const char* kPath = "/org/freedesktop/Notifications";
+
   static void on_call(GDBusConnection* /*bus*/, const gchar* /*sender*/, const gchar* /*path*/,
-                      const gchar* /*interface*/, const gchar* method, GVariant* parameters,
+                      const gchar* /*interface*/, const gchar* /*method*/, GVariant* parameters,
                       GDBusMethodInvocation* invocation, gpointer data) {
     auto* self = static_cast<NotificationService*>(data);
-    if (g_strcmp0(method, "Notify") == 0) {
-      const gchar* app = nullptr;
-      const gchar* summary = nullptr;
-      const gchar* body = nullptr;
-      g_variant_get(parameters, "(&su&s&s&sasa{sv}i)", &app, nullptr, nullptr, &summary, &body,
-                    nullptr, nullptr, nullptr);
-      const auto id = static_cast<guint32>(self->shown.size() + 1);
-      self->shown.push_back({app, summary, body, id});
-      g_dbus_method_invocation_return_value(invocation, g_variant_new("(u)", id));
-    } else {
-      guint32 id = 0;
-      g_variant_get(parameters, "(u)", &id);
-      self->closed.push_back(id);
-      g_dbus_method_invocation_return_value(invocation, nullptr);
-    }
+    const gchar* app = nullptr;
+    const gchar* summary = nullptr;
+    const gchar* body = nullptr;
+    g_variant_get(parameters, "(&su&s&s&sasa{sv}i)", &app, nullptr, nullptr, &summary, &body,
+                  nullptr, nullptr, nullptr);
+    self->shown.push_back({app, summary, body});
+    g_dbus_method_invocation_return_value(
+        invocation, g_variant_new("(u)", static_cast<guint32>(self->shown.size())));
   }
 
-  GDBusConnection* bus_;
-  GDBusNodeInfo* info_ = nullptr;
-  guint object_ = 0;
-  guint owner_ = 0;
+  // Ends with the test's process, with its session bus.
+  ObjectRef<GDBusConnection> bus_{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)};
+  std::unique_ptr<GDBusNodeInfo, decltype(&g_dbus_node_info_unref)> info_{nullptr,
+                                                                          &g_dbus_node_info_unref};
 };
 
 class SiteQuestions : public ::testing::Test {
@@ -215,7 +193,7 @@ TEST_F(SiteQuestions, AnAllowedSitesNotificationReachesTheDesktopNamedByItsHost)
   EXPECT_EQ(desktop.shown[0].app, "127.0.0.1");
   EXPECT_EQ(desktop.shown[0].summary, "Hello");
   EXPECT_EQ(desktop.shown[0].body, "&lt;b&gt;Bold&lt;/b&gt; &amp; plain");
-  desktop.click(desktop.shown[0].id);
+  desktop.click(1);
   EXPECT_TRUE(window.wait_for_title("clicked"));
 
   // Taken back (as the Internet Options program does): the site shows nothing more.
@@ -243,35 +221,33 @@ TEST_F(SiteQuestions, KeptAnswersHoldInTheNextRunWithoutAQuestion) {
                   "      e => e.name),"
                   "  Notification.permission])"
                   ".then(r => document.title = r.join(' '));</script>");
-  GSubprocessLauncher* launcher = g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE);
-  g_subprocess_launcher_setenv(launcher, "XDG_DATA_HOME", profile.file("data").c_str(), TRUE);
-  g_subprocess_launcher_setenv(launcher, "XDG_CACHE_HOME", profile.file("cache").c_str(), TRUE);
-  g_subprocess_launcher_setenv(launcher, "KV_PROBE_MOCK_CAPTURE", "1", TRUE);
+  ObjectRef<GSubprocessLauncher> launcher(
+      g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE));
+  g_subprocess_launcher_setenv(launcher.get(), "XDG_DATA_HOME", profile.file("data").c_str(), TRUE);
+  g_subprocess_launcher_setenv(launcher.get(), "XDG_CACHE_HOME", profile.file("cache").c_str(),
+                               TRUE);
+  g_subprocess_launcher_setenv(launcher.get(), "KV_PROBE_MOCK_CAPTURE", "1", TRUE);
   const std::string url = server.url("/kept.html");
   const char* argv[] = {KV_PROFILE_PROBE, url.c_str(), nullptr};
-  GSubprocess* process = g_subprocess_launcher_spawnv(launcher, argv, nullptr);
-  g_object_unref(launcher);
-  ASSERT_NE(process, nullptr);
-  std::string title;
-  bool done = false;
-  struct Run {
-    std::string* title;
-    bool* done;
-  } run{&title, &done};
+  ObjectRef<GSubprocess> probe(g_subprocess_launcher_spawnv(launcher.get(), argv, nullptr));
+  ASSERT_TRUE(probe);
+  // Read while the loop runs: the probe's page comes from this process's server.
+  struct Printed {
+    OwnedChars text;
+    bool done = false;
+  } printed;
   g_subprocess_communicate_utf8_async(
-      process, nullptr, nullptr,
+      probe.get(), nullptr, nullptr,
       [](GObject* source, GAsyncResult* result, gpointer data) {
-        auto* r = static_cast<Run*>(data);
-        gchar* out = nullptr;
-        g_subprocess_communicate_utf8_finish(G_SUBPROCESS(source), result, &out, nullptr, nullptr);
-        *r->title = out != nullptr ? g_strchomp(out) : "";
-        g_free(out);
-        *r->done = true;
+        auto* p = static_cast<Printed*>(data);
+        g_subprocess_communicate_utf8_finish(G_SUBPROCESS(source), result, out(p->text), nullptr,
+                                             nullptr);
+        p->done = true;
       },
-      &run);
-  g_object_unref(process);
-  ASSERT_TRUE(test::run_until([&] { return done; }, std::chrono::seconds(60)));
-  // The engine tells a page a refusal only by refusing: its query says "prompt".
+      &printed);
+  // The probe gives up after 30 s: a question it could not answer ends it with no title.
+  ASSERT_TRUE(test::run_until([&] { return printed.done; }, std::chrono::seconds(60)));
+  const std::string title = printed.text ? g_strchomp(printed.text.get()) : "";
   EXPECT_EQ(title, "granted prompt given NotAllowedError granted");
 }
 
