@@ -8,6 +8,7 @@
 #include "app/close_question.h"
 #include "browser/clock.h"
 #include "browser/form1.h"
+#include "browser/full_screen.h"
 #include "browser/navigation.h"
 #include "browser/page_events.h"
 #include "browser/popup_blocker.h"
@@ -92,6 +93,8 @@ void Program::attach_behaviour(Form1& form) {
   attach_edit_mode(form);
   form.wWeb.NavigateComplete2.connect([this](const Glib::ustring&) { windows_changed.emit(); });
   form.wWeb.TitleChange.connect([this](const Glib::ustring&) { windows_changed.emit(); });
+  attach_full_screen(form);
+  attach_developer_tools(form);
   // The close box closes this window only; the last one asks first while a download runs.
   form.signal_delete_event().connect(
       [this, &form](GdkEventAny*) {

@@ -46,6 +46,9 @@ std::string website_data_dir() {
 std::string website_data_cleared_path() {
   return user_data_dir() + "/website-data-cleared";
 }
+std::string site_permissions_path() {
+  return user_data_dir() + "/permissions.ini";
+}
 
 std::string download_dir() {
   const char* special = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);

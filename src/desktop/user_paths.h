@@ -25,6 +25,8 @@ std::string website_data_dir();
 // Rewritten when the user deletes cookies and website data, so that running browsers
 // forget theirs too.
 std::string website_data_cleared_path();
+// What the user allowed or denied web sites (location, notifications, camera, ...).
+std::string site_permissions_path();
 
 // Where downloads are saved by default: the desktop's download folder (~/Downloads),
 // made when missing; the home folder when it cannot be made.

@@ -196,6 +196,18 @@ void click(WebKitBrowser& browser, double x, double y) {
   send(view, release);
 }
 
+void right_click(WebKitBrowser& browser, double x, double y) {
+  GtkWidget* view = GTK_WIDGET(browser.view());
+  move_pointer(browser, x, y);
+  GdkEvent* press = pointer_event(view, GDK_BUTTON_PRESS, x, y);
+  press->button.button = 3;
+  send(view, press);
+  GdkEvent* release = pointer_event(view, GDK_BUTTON_RELEASE, x, y);
+  release->button.button = 3;
+  release->button.state = GDK_BUTTON3_MASK;
+  send(view, release);
+}
+
 namespace {
 
 void catch_message(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer data) {

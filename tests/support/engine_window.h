@@ -83,6 +83,8 @@ bool wait_complete(const EventLog& log, int before);
 void move_pointer(WebKitBrowser& browser, double x, double y);
 // Presses and releases the first mouse button there, as a user's click.
 void click(WebKitBrowser& browser, double x, double y);
+// The same with the third button, which opens the page's context menu.
+void right_click(WebKitBrowser& browser, double x, double y);
 
 // Records the warnings and criticals that GLib, GTK and the engine log while it lives.
 class LogCatcher {

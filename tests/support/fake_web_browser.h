@@ -44,6 +44,7 @@ class FakeWebBrowser : public WebBrowser {
   void SetDesignMode(const Glib::ustring& value) override;
   [[nodiscard]] Glib::ustring LocationURL() const override;
   [[nodiscard]] Glib::ustring LocationName() const override;
+  void ShowDeveloperTools() override { record("ShowDeveloperTools"); }
   void SetFocus() override;
   void SetVisible(bool visible) override;
   [[nodiscard]] bool Visible() const override { return area_.get_visible(); }

@@ -114,12 +114,18 @@ InternetOptionsWindow::InternetOptionsWindow()
   layout_.pack_start(history_frame_, Gtk::PACK_SHRINK);
   layout_.pack_start(website_data_frame_, Gtk::PACK_SHRINK);
   layout_.pack_start(content_blocking, Gtk::PACK_SHRINK);
+  layout_.pack_start(site_permissions, Gtk::PACK_EXPAND_WIDGET);
   layout_.pack_start(lblMessage, Gtk::PACK_SHRINK);
   layout_.pack_start(buttons_, Gtk::PACK_SHRINK);
   add(layout_);
   layout_.show_all();
   set_default(cmdOk);
 
+  // A browser may have kept answers since the list was read.
+  signal_focus_in_event().connect([this](GdkEventFocus*) {
+    site_permissions.refresh();
+    return false;
+  });
   cmdUseDefault.signal_clicked().connect([this] { txtHomePage.set_text(kDefaultHomePage); });
   cmdClearHistory.signal_clicked().connect([this] { clear_history(); });
   cmdDeleteWebsiteData.signal_clicked().connect([this] { delete_website_data(); });

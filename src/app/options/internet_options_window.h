@@ -11,12 +11,13 @@
 #include <string>
 
 #include "app/options/content_blocking_section.h"
+#include "app/options/site_permissions_section.h"
 
 namespace kv {
 
 // The Internet Options program's window: the home page that the browser's Home opens,
 // a button that clears the browsing history, one that deletes cookies and website
-// data, and content blocking.
+// data, content blocking, and the sites' kept permissions.
 class InternetOptionsWindow : public Gtk::Window {
  public:
   InternetOptionsWindow();
@@ -30,6 +31,7 @@ class InternetOptionsWindow : public Gtk::Window {
   Gtk::Button cmdUseDefault, cmdClearHistory, cmdDeleteWebsiteData, cmdOk, cmdCancel, cmdApply;
   Gtk::Label lblMessage;
   ContentBlockingSection content_blocking;
+  SitePermissionsSection site_permissions;
 
  private:
   bool apply();

@@ -104,6 +104,9 @@ class WebBrowser {
   [[nodiscard]] virtual Glib::ustring LocationURL() const = 0;
   [[nodiscard]] virtual Glib::ustring LocationName() const = 0;
 
+  // Opens the engine's inspector on the shown page.
+  virtual void ShowDeveloperTools() = 0;
+
   virtual void SetFocus() = 0;
   virtual void SetVisible(bool visible) = 0;
   [[nodiscard]] virtual bool Visible() const = 0;
@@ -119,6 +122,8 @@ class WebBrowser {
   sigc::signal<void(WebBrowser*&, bool&)> NewWindow2;
   sigc::signal<void(const Glib::ustring&)> NavigateComplete2;
   sigc::signal<void(const Glib::ustring&)> DocumentComplete;
+  // The page took the whole screen (true) or gave it back (false).
+  sigc::signal<void(bool)> FullScreenChange;
 
  protected:
   virtual void exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,

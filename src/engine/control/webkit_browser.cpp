@@ -10,6 +10,8 @@
 #include "desktop/guarded.h"
 #include "desktop/internet_settings.h"
 #include "engine/control/content_blocking_views.h"
+#include "engine/control/desktop_notifications.h"
+#include "engine/control/full_screen_events.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
 #include "engine/control/page_focus_wait.h"
@@ -75,6 +77,8 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   held_view_.reset(WEBKIT_WEB_VIEW(g_object_ref_sink(made)));
   view_ = held_view_.get();
   gtk_widget_show(made);
+  gtk_container_add(GTK_CONTAINER(area_->gobj()), made);
+  area_->show();
   // First, so that its load-failed handler runs before any that stops the emission.
   record_completed_pages(view_);
   offer_certificate_exceptions(view_);
@@ -82,10 +86,19 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   show_unreachable_pages(view_, g_network_monitor_get_default());
   keep_selection_in_background(view_);
   follow_content_blocking(view_);
+  questions_ = std::make_unique<PermissionQuestions>(view_, *area_);
+  show_notifications_on_desktop(view_);
+  report_full_screen(view_, [this, alive = std::weak_ptr<bool>(alive_)](bool full) {
+    if (!alive.expired()) FullScreenChange.emit(full);
+  });
   connect_events();
 }
 
 WebKitBrowser::~WebKitBrowser() {
+  // Whatever the engine reports while the view goes (the end of a full screen) finds
+  // the window half gone: no event is raised from here on.
+  alive_.reset();
+  questions_.reset();
   // Safe whether or not the view was destroyed already: disposing drops the handlers.
   g_signal_handlers_disconnect_by_data(view_, this);
   cancel_title_query();
@@ -97,8 +110,7 @@ WebKitBrowser::~WebKitBrowser() {
 }
 
 Gtk::Widget& WebKitBrowser::widget() {
-  // The wrapper does not take the view over: our reference stays ours.
-  return *Glib::wrap(GTK_WIDGET(view_));
+  return *area_;
 }
 
 void WebKitBrowser::Navigate(const Glib::ustring& url) {
@@ -154,14 +166,19 @@ Glib::ustring WebKitBrowser::LocationName() const {
   return current_uri();
 }
 
+void WebKitBrowser::ShowDeveloperTools() {
+  webkit_web_inspector_show(webkit_web_view_get_inspector(view_));
+}
+
 void WebKitBrowser::SetFocus() {
   gtk_widget_grab_focus(GTK_WIDGET(view_));
 }
 void WebKitBrowser::SetVisible(bool visible) {
+  area_->set_visible(visible);
   gtk_widget_set_visible(GTK_WIDGET(view_), visible ? TRUE : FALSE);
 }
 bool WebKitBrowser::Visible() const {
-  return gtk_widget_get_visible(GTK_WIDGET(view_)) != FALSE;
+  return area_->get_visible();
 }
 
 bool WebKitBrowser::is_related_to(const WebKitBrowser& opener) const {

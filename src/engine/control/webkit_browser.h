@@ -1,10 +1,12 @@
 #pragma once
 
+#include <gtkmm/overlay.h>
 #include <webkit2/webkit2.h>
 
 #include <memory>
 
 #include "desktop/glib_handles.h"
+#include "engine/control/permission_questions.h"
 #include "engine/control/web_browser.h"
 #include "engine/control/web_engine.h"
 #include "engine/control/window_request_quota.h"
@@ -44,8 +46,7 @@ class WebKitBrowser : public WebBrowser {
   WebKitBrowser(WebKitBrowser&&) = delete;
   WebKitBrowser& operator=(WebKitBrowser&&) = delete;
 
-  // Take it out of a container with gtk_container_remove, not gtkmm's remove(), which
-  // would keep a reference to the view for ever.
+  // The page area, which holds the view.
   Gtk::Widget& widget() override;
   void Navigate(const Glib::ustring& url) override;
   void Navigate2(const std::vector<std::uint8_t>& item_id_list) override;
@@ -60,6 +61,7 @@ class WebKitBrowser : public WebBrowser {
   void SetDesignMode(const Glib::ustring& value) override;
   [[nodiscard]] Glib::ustring LocationURL() const override;
   [[nodiscard]] Glib::ustring LocationName() const override;
+  void ShowDeveloperTools() override;
   void SetFocus() override;
   void SetVisible(bool visible) override;
   [[nodiscard]] bool Visible() const override;
@@ -94,6 +96,9 @@ class WebKitBrowser : public WebBrowser {
 
   ObjectRef<WebKitWebView> held_view_;  // our own reference, which view_ names
   WebKitWebView* view_ = nullptr;
+  // The page area: the view, with the sites' questions over its top.
+  std::unique_ptr<Gtk::Overlay> area_ = std::make_unique<Gtk::Overlay>();
+  std::unique_ptr<PermissionQuestions> questions_;
   WebKitWebView* opener_view_ = nullptr;  // compared only, never used
   bool view_destroyed_ = false;           // the container destroyed the view already
   gint64 focused_at_ = 0;                 // when the view last took the focus
