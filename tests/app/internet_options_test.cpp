@@ -212,41 +212,43 @@ TEST_F(InternetOptionsTest, ContentBlockingSectionShowsListsAndKeepsSitesOnApply
   window.cmdApply.clicked();
   EXPECT_EQ(load_blocking_settings(), (BlockingSettings{false, {"shop.example"}}));
   g_remove(blocking_settings_path().c_str());
-  TEST_F(InternetOptionsTest, KeptSitePermissionsAreListedAndTheChosenOnesRemoved) {
-    const SitePermissions store;
-    g_remove(store.path().c_str());
-    ASSERT_TRUE(store.remember("http://127.0.0.1:8080", SitePermission::kCamera, true));
-    ASSERT_TRUE(store.remember("http://127.0.0.1:8080", SitePermission::kLocation, false));
-    ASSERT_TRUE(store.remember("https://example.org", SitePermission::kNotifications, true));
-    InternetOptionsWindow window;
-    auto& list = window.site_permissions.lstSitePermissions;
-    const auto rows = [&] {
-      std::vector<std::string> shown;
-      for (const auto& row : list.get_model()->children()) {
-        Glib::ustring site;
-        Glib::ustring permission;
-        Glib::ustring answer;
-        row.get_value(0, site);
-        row.get_value(1, permission);
-        row.get_value(2, answer);
-        shown.push_back(site + " " + permission + " " + answer);
-      }
-      return shown;
-    };
-    EXPECT_EQ(rows(), (std::vector<std::string>{"127.0.0.1:8080 Camera Allowed",
-                                                "127.0.0.1:8080 Location Denied",
-                                                "example.org Notifications Allowed"}));
-    EXPECT_FALSE(window.site_permissions.cmdRemovePermission.get_sensitive());
-    list.get_selection()->select(Gtk::TreePath("0"));
-    list.get_selection()->select(Gtk::TreePath("2"));
-    window.site_permissions.cmdRemovePermission.clicked();
-    EXPECT_EQ(rows(), (std::vector<std::string>{"127.0.0.1:8080 Location Denied"}));
-    // Gone from the file that every browser reads when a site asks.
-    EXPECT_FALSE(store.decision("http://127.0.0.1:8080", SitePermission::kCamera).has_value());
-    EXPECT_FALSE(store.decision("https://example.org", SitePermission::kNotifications).has_value());
-    EXPECT_EQ(store.decision("http://127.0.0.1:8080", SitePermission::kLocation), false);
-    g_remove(store.path().c_str());
-  }
+}
+
+TEST_F(InternetOptionsTest, KeptSitePermissionsAreListedAndTheChosenOnesRemoved) {
+  const SitePermissions store;
+  g_remove(store.path().c_str());
+  ASSERT_TRUE(store.remember("http://127.0.0.1:8080", SitePermission::kCamera, true));
+  ASSERT_TRUE(store.remember("http://127.0.0.1:8080", SitePermission::kLocation, false));
+  ASSERT_TRUE(store.remember("https://example.org", SitePermission::kNotifications, true));
+  InternetOptionsWindow window;
+  auto& list = window.site_permissions.lstSitePermissions;
+  const auto rows = [&] {
+    std::vector<std::string> shown;
+    for (const auto& row : list.get_model()->children()) {
+      Glib::ustring site;
+      Glib::ustring permission;
+      Glib::ustring answer;
+      row.get_value(0, site);
+      row.get_value(1, permission);
+      row.get_value(2, answer);
+      shown.push_back(site + " " + permission + " " + answer);
+    }
+    return shown;
+  };
+  EXPECT_EQ(rows(), (std::vector<std::string>{"127.0.0.1:8080 Camera Allowed",
+                                              "127.0.0.1:8080 Location Denied",
+                                              "example.org Notifications Allowed"}));
+  EXPECT_FALSE(window.site_permissions.cmdRemovePermission.get_sensitive());
+  list.get_selection()->select(Gtk::TreePath("0"));
+  list.get_selection()->select(Gtk::TreePath("2"));
+  window.site_permissions.cmdRemovePermission.clicked();
+  EXPECT_EQ(rows(), (std::vector<std::string>{"127.0.0.1:8080 Location Denied"}));
+  // Gone from the file that every browser reads when a site asks.
+  EXPECT_FALSE(store.decision("http://127.0.0.1:8080", SitePermission::kCamera).has_value());
+  EXPECT_FALSE(store.decision("https://example.org", SitePermission::kNotifications).has_value());
+  EXPECT_EQ(store.decision("http://127.0.0.1:8080", SitePermission::kLocation), false);
+  g_remove(store.path().c_str());
+}
 
 }  // namespace
 }  // namespace kv
