@@ -110,16 +110,24 @@ InternetOptionsWindow::InternetOptionsWindow()
                                  {&cmdApply, "cmdApply", "_Apply"}});
   cmdOk.set_can_default(true);
 
-  layout_.pack_start(home_frame_, Gtk::PACK_SHRINK);
-  layout_.pack_start(history_frame_, Gtk::PACK_SHRINK);
-  layout_.pack_start(website_data_frame_, Gtk::PACK_SHRINK);
-  layout_.pack_start(content_blocking, Gtk::PACK_SHRINK);
-  layout_.pack_start(site_permissions, Gtk::PACK_EXPAND_WIDGET);
+  // Two pages, so that the window fits a small screen as it grows.
+  general_page_.set_border_width(8);
+  general_page_.pack_start(home_frame_, Gtk::PACK_SHRINK);
+  general_page_.pack_start(history_frame_, Gtk::PACK_SHRINK);
+  general_page_.pack_start(website_data_frame_, Gtk::PACK_SHRINK);
+  privacy_page_.set_border_width(8);
+  privacy_page_.pack_start(content_blocking, Gtk::PACK_SHRINK);
+  privacy_page_.pack_start(site_permissions, Gtk::PACK_EXPAND_WIDGET);
+  set_control_name(tabSections, "tabSections");
+  tabSections.append_page(general_page_, "_General", true);
+  tabSections.append_page(privacy_page_, "_Privacy", true);
+  layout_.pack_start(tabSections, Gtk::PACK_EXPAND_WIDGET);
   layout_.pack_start(lblMessage, Gtk::PACK_SHRINK);
   layout_.pack_start(buttons_, Gtk::PACK_SHRINK);
   add(layout_);
   layout_.show_all();
   set_default(cmdOk);
+  txtHomePage.grab_focus();
 
   // A browser may have kept answers since the list was read.
   signal_focus_in_event().connect([this](GdkEventFocus*) {

@@ -6,6 +6,7 @@
 #include <gtkmm/entry.h>
 #include <gtkmm/frame.h>
 #include <gtkmm/label.h>
+#include <gtkmm/notebook.h>
 #include <gtkmm/window.h>
 
 #include <string>
@@ -30,6 +31,8 @@ class InternetOptionsWindow : public Gtk::Window {
   Gtk::Entry txtHomePage;
   Gtk::Button cmdUseDefault, cmdClearHistory, cmdDeleteWebsiteData, cmdOk, cmdCancel, cmdApply;
   Gtk::Label lblMessage;
+  // "General": home page, history, website data; "Privacy": blocking, site permissions.
+  Gtk::Notebook tabSections;
   ContentBlockingSection content_blocking;
   SitePermissionsSection site_permissions;
 
@@ -39,6 +42,8 @@ class InternetOptionsWindow : public Gtk::Window {
   void delete_website_data();
 
   Gtk::Box layout_{Gtk::ORIENTATION_VERTICAL, 12};
+  Gtk::Box general_page_{Gtk::ORIENTATION_VERTICAL, 12},
+      privacy_page_{Gtk::ORIENTATION_VERTICAL, 12};
   Gtk::Frame home_frame_, history_frame_, website_data_frame_;
   Gtk::Box home_box_{Gtk::ORIENTATION_VERTICAL, 6}, home_row_{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Box history_box_{Gtk::ORIENTATION_VERTICAL, 6};
