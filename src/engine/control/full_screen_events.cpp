@@ -15,9 +15,12 @@ struct FullScreen {
 // A world of our own, where no page script can replace exitFullscreen to keep the screen.
 constexpr const char* kWorld = "kestrivane-full-screen";
 
-gboolean on_enter(WebKitWebView* /*view*/, gpointer data) {
+constexpr const char* kHasBeenKey = "kv-has-been-full-screen";
+
+gboolean on_enter(WebKitWebView* view, gpointer data) {
   auto* state = static_cast<FullScreen*>(data);
   state->active = true;
+  g_object_set_data(G_OBJECT(view), kHasBeenKey, GINT_TO_POINTER(1));
   guarded([&] { state->changed(true); });
   return FALSE;  // the engine goes on to make the window full screen
 }
@@ -44,6 +47,10 @@ void free_state(gpointer data, GClosure* /*closure*/) {
 }
 
 }  // namespace
+
+bool has_been_full_screen(WebKitWebView* view) {
+  return g_object_get_data(G_OBJECT(view), kHasBeenKey) != nullptr;
+}
 
 void report_full_screen(WebKitWebView* view, std::function<void(bool)> changed) {
   // Freed with the last of the three handlers, when the view goes.

@@ -11,4 +11,7 @@ namespace kv {
 // view's window full screen and back; `changed` hides and shows what is around the view.
 void report_full_screen(WebKitWebView* view, std::function<void(bool)> changed);
 
+// Whether the view's page has had the screen at some time.
+bool has_been_full_screen(WebKitWebView* view);
+
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "desktop/guarded.h"
 #include "desktop/internet_settings.h"
@@ -106,7 +107,18 @@ WebKitBrowser::~WebKitBrowser() {
     g_object_remove_weak_pointer(G_OBJECT(opener_view_),
                                  reinterpret_cast<gpointer*>(&opener_view_));
   }
-  if (!view_destroyed_) gtk_widget_destroy(GTK_WIDGET(view_));
+  if (view_destroyed_) return;
+  if (has_been_full_screen(view_)) {
+    // The engine (2.50) crashes at a later load in any view once a view that had the
+    // screen is destroyed; such a view is kept, out of every window and on an empty
+    // page, until the program ends.
+    static std::vector<ObjectRef<WebKitWebView>> kept;
+    gtk_container_remove(GTK_CONTAINER(area_->gobj()), GTK_WIDGET(view_));
+    webkit_web_view_load_uri(view_, "about:blank");
+    kept.push_back(std::move(held_view_));
+    return;
+  }
+  gtk_widget_destroy(GTK_WIDGET(view_));
 }
 
 Gtk::Widget& WebKitBrowser::widget() {
