@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "desktop/object_state.h"
+
 namespace kv {
 namespace {
 
@@ -22,15 +24,9 @@ struct ViewFilters {
 // What a content manager holds; kept on the manager, which a window opened by a page
 // shares with its opener.
 std::vector<std::string>& applied_to(WebKitUserContentManager* manager) {
-  auto* applied =
-      static_cast<std::vector<std::string>*>(g_object_get_data(G_OBJECT(manager), kAppliedKey));
-  if (applied == nullptr) {
-    applied = new std::vector<std::string>;
-    g_object_set_data_full(G_OBJECT(manager), kAppliedKey, applied, [](gpointer data) {
-      delete static_cast<std::vector<std::string>*>(data);
-    });
-  }
-  return *applied;
+  using Applied = std::vector<std::string>;
+  if (auto* applied = attached_state<Applied>(manager, kAppliedKey)) return *applied;
+  return attach_state(manager, kAppliedKey, new Applied);
 }
 
 void apply(ViewFilters& state) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "desktop/guarded.h"
+#include "desktop/object_state.h"
 #include "shell/history_store.h"
 
 namespace kv {
@@ -79,9 +80,7 @@ bool recorded_in_history(const std::string& address) {
 }
 
 void record_completed_pages(WebKitWebView* view) {
-  auto* state = new LoadState;
-  g_object_set_data_full(G_OBJECT(view), kStateKey, state,
-                         [](gpointer data) { delete static_cast<LoadState*>(data); });
+  auto* state = &attach_state(view, kStateKey, new LoadState);
   g_signal_connect(view, "load-changed", G_CALLBACK(on_load_changed), state);
   g_signal_connect(view, "load-failed", G_CALLBACK(on_load_failed), state);
   g_signal_connect(view, "notify::title", G_CALLBACK(on_title), state);

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "desktop/object_state.h"
+
 namespace kv {
 namespace {
 
@@ -14,7 +16,7 @@ struct InputTimes {
 };
 
 InputTimes* times_of(WebKitWebView* view) {
-  return static_cast<InputTimes*>(g_object_get_data(G_OBJECT(view), kStateKey));
+  return attached_state<InputTimes>(view, kStateKey);
 }
 
 void on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event, gpointer data) {
@@ -51,9 +53,7 @@ gboolean on_key(GtkWidget* /*view*/, GdkEventKey* event, gpointer data) {
 
 void watch_input(WebKitWebView* view) {
   if (times_of(view) != nullptr) return;
-  auto* times = new InputTimes;
-  g_object_set_data_full(G_OBJECT(view), kStateKey, times,
-                         [](gpointer p) { delete static_cast<InputTimes*>(p); });
+  auto* times = &attach_state(view, kStateKey, new InputTimes);
   g_signal_connect(view, "load-changed", G_CALLBACK(on_load_changed), times);
   g_signal_connect(view, "button-press-event", G_CALLBACK(on_button), times);
   g_signal_connect(view, "key-press-event", G_CALLBACK(on_key), times);

@@ -10,6 +10,7 @@
 
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
+#include "desktop/object_state.h"
 #include "engine/pages/deliberate_input.h"
 #include "engine/pages/local_scheme.h"
 #include "shell/folder_pages.h"
@@ -118,11 +119,9 @@ gboolean load_notice(gpointer data) {
 }
 
 ViewNotices& notices_of(WebKitWebView* view) {
-  auto* state = static_cast<ViewNotices*>(g_object_get_data(G_OBJECT(view), kStateKey));
+  auto* state = attached_state<ViewNotices>(view, kStateKey);
   if (state == nullptr) {
-    state = new ViewNotices;
-    g_object_set_data_full(G_OBJECT(view), kStateKey, state,
-                           [](gpointer p) { delete static_cast<ViewNotices*>(p); });
+    state = &attach_state(view, kStateKey, new ViewNotices);
     g_signal_connect(view, "decide-policy", G_CALLBACK(on_decide_policy), state);
     watch_input(view);
   }

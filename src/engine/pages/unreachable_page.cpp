@@ -4,6 +4,7 @@
 
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
+#include "desktop/object_state.h"
 
 namespace kv {
 namespace {
@@ -70,7 +71,7 @@ void on_destroy(GtkWidget* /*view*/, gpointer data) {
 }
 
 void on_network_changed(GNetworkMonitor* /*monitor*/, gboolean available, gpointer view) {
-  auto* state = static_cast<ViewState*>(g_object_get_data(G_OBJECT(view), kStateKey));
+  auto* state = attached_state<ViewState>(view, kStateKey);
   if (available == FALSE || state == nullptr || !state->retry_when_online || state->destroyed) {
     return;
   }
@@ -188,9 +189,7 @@ Notice unreachable_notice(const std::string& address, const std::string& host, L
 }
 
 void show_unreachable_pages(WebKitWebView* view, GNetworkMonitor* monitor) {
-  auto* state = new ViewState;
-  g_object_set_data_full(G_OBJECT(view), kStateKey, state,
-                         [](gpointer data) { delete static_cast<ViewState*>(data); });
+  auto* state = &attach_state(view, kStateKey, new ViewState);
   g_signal_connect(view, "load-changed", G_CALLBACK(on_load_changed), state);
   g_signal_connect(view, "load-failed", G_CALLBACK(on_load_failed), state);
   g_signal_connect(view, "destroy", G_CALLBACK(on_destroy), state);
