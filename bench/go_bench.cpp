@@ -37,6 +37,7 @@ class NullWebBrowser : public kv::WebBrowser {
   void SetDesignMode(const Glib::ustring&) override {}
   [[nodiscard]] Glib::ustring LocationURL() const override { return {}; }
   [[nodiscard]] Glib::ustring LocationName() const override { return {}; }
+  void ShowDeveloperTools() override {}
   void SetFocus() override {}
   void SetVisible(bool visible) override { area_.set_visible(visible); }
   [[nodiscard]] bool Visible() const override { return area_.get_visible(); }
