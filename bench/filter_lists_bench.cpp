@@ -30,11 +30,12 @@ double load_all(kv::CompiledFilters& filters, const std::vector<kv::ListSource>&
   all_stored = true;
   const auto start = Clock::now();
   for (const auto& source : sources)
-    filters.load(source, nullptr, [&](kv::OwnedFilter filter, kv::ListReport, bool stored) {
-      if (filter) ++in_use;
-      all_stored = all_stored && stored;
-      --pending;
-    });
+    filters.load(source, nullptr,
+                 [&](std::vector<kv::OwnedFilter> parts, kv::ListReport, bool stored) {
+                   if (!parts.empty()) ++in_use;
+                   all_stored = all_stored && stored;
+                   --pending;
+                 });
   while (pending > 0) g_main_context_iteration(nullptr, TRUE);
   return ms_since(start);
 }

@@ -21,14 +21,22 @@ std::string describe_lists(const std::vector<ListReport>& reports) {
   for (const auto& report : reports) {
     if (!text.empty()) text += '\n';
     text += report.name + ": ";
-    if (!report.in_use) {
-      text += "not in use (the list could not be read)";
+    if (!report.refused.empty()) {
+      text += "not in use (too big: more rules than this program takes from one list)";
       continue;
     }
-    const std::size_t converted = total(report.converted) - report.rejected;
-    text += std::to_string(converted) + " rules in use, " + std::to_string(total(report.skipped)) +
-            " skipped";
+    if (!report.in_use) {
+      text += report.rejected > 0 ? "not in use (the engine rejected its rules)"
+                                  : "not in use (the list could not be read)";
+      continue;
+    }
+    const std::size_t converted = total(report.converted);
+    const std::size_t unused = std::min(converted, report.rejected + report.left_out);
+    text += std::to_string(converted - unused) + " rules in use, " +
+            std::to_string(total(report.skipped)) + " skipped";
     if (report.rejected > 0) text += ", " + std::to_string(report.rejected) + " rejected";
+    if (report.left_out > 0)
+      text += ", " + std::to_string(report.left_out) + " past what the engine takes";
   }
   return text;
 }

@@ -108,21 +108,22 @@ void ContentBlocking::reload() {
         [this, alive, generation] {
           if (!alive.expired() && generation == 1 && looking_ > 0) --looking_;
         },
-        [this, alive, generation, i](OwnedFilter filter, ListReport report, bool /*stored*/) {
-          if (!alive.expired()) on_ready(generation, i, std::move(filter), std::move(report));
+        [this, alive, generation, i](std::vector<OwnedFilter> parts, ListReport report,
+                                     bool /*stored*/) {
+          if (!alive.expired()) on_ready(generation, i, std::move(parts), std::move(report));
         });
   }
 }
 
-void ContentBlocking::on_ready(unsigned generation, std::size_t index, OwnedFilter filter,
-                               ListReport report) {
+void ContentBlocking::on_ready(unsigned generation, std::size_t index,
+                               std::vector<OwnedFilter> parts, ListReport report) {
   // A later reload reads every list again; what an earlier one finds is not news.
   if (generation != generation_) return;
   const std::string name = report.name;
   next_reports_[index] = std::move(report);
   // A list applies as soon as it is ready, to the loads after it.
-  if (filter) {
-    filters_[name] = std::move(filter);
+  if (!parts.empty()) {
+    filters_[name] = std::move(parts);
     changed_.emit();
   }
   if (--pending_ > 0) return;
@@ -131,8 +132,9 @@ void ContentBlocking::on_ready(unsigned generation, std::size_t index, OwnedFilt
     return std::none_of(next_reports_.begin(), next_reports_.end(),
                         [&](const ListReport& r) { return r.in_use && r.name == entry.first; });
   });
+  // A list of which nothing is used keeps its record: what the engine refused of it.
   for (const auto& listed : next_reports_)
-    if (listed.in_use) keep.push_back(listed.identifier);
+    if (!listed.identifier.empty()) keep.push_back(listed.identifier);
   reports_ = next_reports_;
   save_list_reports(reports_path(places_.store_dir), reports_);
   compiled_.prune(keep);
@@ -142,7 +144,8 @@ void ContentBlocking::on_ready(unsigned generation, std::size_t index, OwnedFilt
 std::vector<WebKitUserContentFilter*> ContentBlocking::filters() const {
   std::vector<WebKitUserContentFilter*> out;
   if (!settings_.enabled) return out;
-  for (const auto& [name, filter] : filters_) out.push_back(filter.get());
+  for (const auto& [name, parts] : filters_)
+    for (const auto& part : parts) out.push_back(part.get());
   return out;
 }
 

@@ -54,13 +54,14 @@ class ContentBlocking {
   void read_settings();
   void load_lists();
   void fetch_subscriptions();
-  void on_ready(unsigned generation, std::size_t index, OwnedFilter filter, ListReport report);
+  void on_ready(unsigned generation, std::size_t index, std::vector<OwnedFilter> parts,
+                ListReport report);
 
   FilterPlaces places_;
   std::string settings_path_;
   CompiledFilters compiled_;
   BlockingSettings settings_;
-  std::map<std::string, OwnedFilter> filters_;  // by list name
+  std::map<std::string, std::vector<OwnedFilter>> filters_;  // each list's parts, by name
   std::vector<ListReport> reports_;
   std::vector<ListReport> next_reports_;
   std::size_t pending_ = 0;

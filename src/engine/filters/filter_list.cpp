@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "engine/filters/filter_rule.h"
 #include "engine/filters/json_text.h"
@@ -35,33 +36,80 @@ struct Hide {
   bool dropped = false;
 };
 
-bool within(const std::string& site, const std::string& parent) {
-  return site == parent || (site.size() > parent.size() && site.ends_with(parent) &&
-                            site[site.size() - parent.size() - 1] == '.');
+// What the #@# exceptions of one selector lift: everywhere, or these sites.
+struct Lifted {
+  bool everywhere = false;
+  std::vector<std::string_view> sites;  // in the list's order, each once
+  std::unordered_set<std::string_view> set;
+  std::size_t bytes = 0;
+};
+
+// Whether `site` is one of `lifted` or a subdomain of one: a hash look-up per label.
+bool lifted_on(std::string_view site, const std::unordered_set<std::string_view>& lifted) {
+  while (true) {
+    if (lifted.contains(site)) return true;
+    const std::size_t dot = site.find('.');
+    if (dot == std::string_view::npos) return false;
+    site.remove_prefix(dot + 1);
+  }
+}
+
+// Roughly what a site costs in the output: quotes, star and comma.
+std::size_t site_bytes(std::string_view site) {
+  return site.size() + 4;
 }
 
 // A #@# exception lifts the hiding rules of the same selector: everywhere, or on its
 // sites. The engine has no exception for one selector, so the rules themselves change.
-void apply_exception(const FilterLine& exception, std::vector<Hide>& hides,
-                     const std::vector<std::size_t>& same_selector) {
-  for (const std::size_t index : same_selector) {
-    Hide& hide = hides[index];
+// One pass over the exceptions, one over the rules: a list with thousands of each must
+// not cost their product. Returns false when the result would pass `budget` bytes.
+bool apply_exceptions(std::vector<Hide>& hides, const std::vector<FilterLine>& exceptions,
+                      std::size_t& budget) {
+  std::unordered_map<std::string_view, Lifted> lifts;
+  for (const auto& exception : exceptions) {
+    Lifted& lifted = lifts[exception.selector];
     if (exception.sites.empty()) {
-      if (exception.not_sites.empty()) hide.dropped = true;
+      if (exception.not_sites.empty()) lifted.everywhere = true;
       continue;
     }
-    if (hide.sites.empty()) {
-      for (const auto& site : exception.sites)
-        if (std::find(hide.not_sites.begin(), hide.not_sites.end(), site) == hide.not_sites.end())
-          hide.not_sites.push_back(site);
-      continue;
-    }
-    std::erase_if(hide.sites, [&](const std::string& site) {
-      return std::any_of(exception.sites.begin(), exception.sites.end(),
-                         [&](const std::string& lifted) { return within(site, lifted); });
-    });
-    if (hide.sites.empty()) hide.dropped = true;
+    for (const auto& site : exception.sites)
+      if (lifted.set.insert(site).second) {
+        lifted.sites.push_back(site);
+        lifted.bytes += site_bytes(site);
+      }
   }
+  // A rule for every site hides everything that rules of the same selector with
+  // excepted sites do: those add nothing but size.
+  std::unordered_set<std::string_view> everywhere;
+  for (auto& hide : hides)
+    if (hide.sites.empty() && hide.not_sites.empty() && !everywhere.insert(hide.selector).second)
+      hide.dropped = true;
+  for (auto& hide : hides) {
+    if (hide.dropped) continue;
+    if (hide.sites.empty() && !hide.not_sites.empty() && everywhere.contains(hide.selector)) {
+      hide.dropped = true;
+      continue;
+    }
+    const auto found = lifts.find(hide.selector);
+    if (found == lifts.end()) continue;
+    const Lifted& lifted = found->second;
+    if (lifted.everywhere) {
+      hide.dropped = true;
+    } else if (hide.sites.empty()) {
+      if (lifted.bytes > budget) return false;
+      budget -= lifted.bytes;
+      // Reserved first: the set looks into the strings it would move.
+      hide.not_sites.reserve(hide.not_sites.size() + lifted.sites.size());
+      std::unordered_set<std::string_view> own(hide.not_sites.begin(), hide.not_sites.end());
+      for (const auto site : lifted.sites)
+        if (!own.contains(site)) hide.not_sites.emplace_back(site);
+    } else {
+      std::erase_if(hide.sites,
+                    [&](const std::string& site) { return lifted_on(site, lifted.set); });
+      if (hide.sites.empty()) hide.dropped = true;
+    }
+  }
+  return true;
 }
 
 std::vector<std::string> with_star(const std::vector<std::string>& sites) {
@@ -79,6 +127,12 @@ std::string hide_rule(const Hide& hide) {
   return "{\"trigger\":" + trigger +
          ",\"action\":{\"type\":\"css-display-none\",\"selector\":" + json_quoted(hide.selector) +
          "}}";
+}
+
+ConvertedList refused(ConvertedList list, std::string why) {
+  list.rules.clear();
+  list.refused = std::move(why);
+  return list;
 }
 
 }  // namespace
@@ -106,11 +160,14 @@ ConvertedList convert_filter_list(std::string_view text) {
   std::vector<std::string> page_exceptions;
   std::vector<Hide> hides;
   std::vector<FilterLine> hide_exceptions;
+  std::size_t rule_count = 0;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     FilterLine line = read_filter_line(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     const Kind kind = line.kind;
+    rule_count += kind == Kind::kHide ? 1 : line.rules.size();
+    if (rule_count > kMaxListRules) return refused(std::move(list), "too-many-rules");
     switch (kind) {
       case Kind::kNothing:
         continue;
@@ -137,14 +194,11 @@ ConvertedList convert_filter_list(std::string_view text) {
     ++list.converted[kind_name(kind)];
   }
 
-  if (!hide_exceptions.empty()) {
-    std::unordered_map<std::string, std::vector<std::size_t>> by_selector;
-    for (std::size_t i = 0; i < hides.size(); ++i) by_selector[hides[i].selector].push_back(i);
-    for (const auto& exception : hide_exceptions) {
-      const auto found = by_selector.find(exception.selector);
-      if (found != by_selector.end()) apply_exception(exception, hides, found->second);
-    }
-  }
+  std::size_t budget = kMaxListOutputBytes;
+  for (const auto* part : {&blocks, &exceptions, &page_exceptions})
+    for (const auto& rule : *part) budget -= std::min(budget, rule.size() + 1);
+  if (!apply_exceptions(hides, hide_exceptions, budget))
+    return refused(std::move(list), "too-large");
 
   // Exceptions lift only the rules before them, so they follow the blocks; page
   // exceptions come last, to lift the hiding rules too.
@@ -154,6 +208,9 @@ ConvertedList convert_filter_list(std::string_view text) {
   for (const auto& hide : hides)
     if (!hide.dropped) list.rules.push_back(hide_rule(hide));
   std::move(page_exceptions.begin(), page_exceptions.end(), std::back_inserter(list.rules));
+  std::size_t bytes = 0;
+  for (const auto& rule : list.rules) bytes += rule.size() + 1;
+  if (bytes > kMaxListOutputBytes) return refused(std::move(list), "too-large");
   return list;
 }
 

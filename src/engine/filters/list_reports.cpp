@@ -23,6 +23,9 @@ bool save_list_reports(const std::string& path, const std::vector<ListReport>& r
     g_key_file_set_string(file.get(), group.c_str(), "Name", report.name.c_str());
     g_key_file_set_boolean(file.get(), group.c_str(), "InUse", report.in_use);
     g_key_file_set_uint64(file.get(), group.c_str(), "Rejected", report.rejected);
+    g_key_file_set_uint64(file.get(), group.c_str(), "LeftOut", report.left_out);
+    g_key_file_set_uint64(file.get(), group.c_str(), "Parts", report.parts);
+    g_key_file_set_string(file.get(), group.c_str(), "Refused", report.refused.c_str());
     put_counts(file.get(), group, "converted.", report.converted);
     put_counts(file.get(), group, "skipped.", report.skipped);
   }
@@ -42,6 +45,10 @@ std::vector<ListReport> load_list_reports(const std::string& path) {
     report.name = name.get();
     report.in_use = g_key_file_get_boolean(file.get(), *group, "InUse", nullptr);
     report.rejected = g_key_file_get_uint64(file.get(), *group, "Rejected", nullptr);
+    report.left_out = g_key_file_get_uint64(file.get(), *group, "LeftOut", nullptr);
+    report.parts = g_key_file_get_uint64(file.get(), *group, "Parts", nullptr);
+    OwnedChars refused(g_key_file_get_string(file.get(), *group, "Refused", nullptr));
+    if (refused) report.refused = refused.get();
     OwnedStrv keys(g_key_file_get_keys(file.get(), *group, nullptr, nullptr));
     for (gchar** key = keys.get(); key != nullptr && *key != nullptr; ++key) {
       const std::string text = *key;

@@ -68,10 +68,10 @@ class ContentBlockingTest : public ::testing::Test {
   }
 
   // Starts blocking and waits until every list has been compiled or given up.
-  ContentBlocking& started() {
+  ContentBlocking& started(std::chrono::milliseconds limit = std::chrono::seconds(60)) {
     blocking = std::make_unique<ContentBlocking>(places, dir.file("settings.ini"));
     blocking->start();
-    EXPECT_TRUE(run_until([&] { return !blocking->reports().empty(); }, std::chrono::seconds(60)));
+    EXPECT_TRUE(run_until([&] { return !blocking->reports().empty(); }, limit));
     return *blocking;
   }
 
@@ -137,6 +137,64 @@ TEST_F(ContentBlockingTest, ListWithARuleTheEngineRejectsStillBlocksWithTheOther
   ContentBlocking& again = started();
   EXPECT_EQ(again.reports()[1].rejected, 1U);
   EXPECT_EQ(again.filters().size(), 1U);
+}
+
+TEST_F(ContentBlockingTest, ListPastTheEngineLimitIsUsedWholeInPartsAndStored) {
+  // The partner's script is blocked in the first part and let through by an exception
+  // that the converter puts after all 150,002 blocks.
+  std::string text = "/ads/banner.png\n/ads/partner.js\n@@/ads/partner.js\n";
+  for (int i = 0; i < 150000; ++i) text += "/f" + std::to_string(i) + ".js\n";
+  text += "/ads/track.js\n";
+  write("big.txt", text);
+  FilteredView shown(started(std::chrono::minutes(4)));
+  const ListReport& report = blocking->reports().at(0);
+  EXPECT_TRUE(report.in_use);
+  EXPECT_EQ(report.parts, 2U);
+  EXPECT_EQ(report.rejected + report.left_out, 0U);
+  ASSERT_TRUE(load_news(shown.view()));
+  EXPECT_EQ(server.requests("/ads/banner.png"), 0);
+  EXPECT_EQ(server.requests("/ads/track.js"), 0);
+  EXPECT_EQ(server.requests("/ads/partner.js"), 1);
+
+  blocking.reset();
+  CompiledFilters again(places.store_dir);
+  std::size_t parts = 0;
+  bool stored = false;
+  again.load({"big.txt", places.user_dir + "/big.txt"}, nullptr,
+             [&](std::vector<OwnedFilter> filters, ListReport, bool was_stored) {
+               parts = filters.size();
+               stored = was_stored;
+             });
+  ASSERT_TRUE(run_until([&] { return parts > 0; }));
+  EXPECT_TRUE(stored);
+  EXPECT_EQ(parts, 2U);
+  EXPECT_EQ(again.compiles(), 0U);
+}
+
+TEST_F(ContentBlockingTest, RulesTheEngineRefusedAreNotAskedAboutAgain) {
+  write("refused.json", R"x([{"trigger":{"url-filter":"a(b|c)"},"action":{"type":"block"}},
+                             {"trigger":{"url-filter":"d(e|f)"},"action":{"type":"block"}},
+                             {"trigger":{"url-filter":"g{2}"},"action":{"type":"block"}}])x");
+  const auto load = [&](CompiledFilters& compiled) {
+    ListReport got;
+    bool ready = false;
+    compiled.load({"refused.json", places.user_dir + "/refused.json", true}, nullptr,
+                  [&](std::vector<OwnedFilter>, ListReport report, bool) {
+                    got = std::move(report);
+                    ready = true;
+                  });
+    EXPECT_TRUE(run_until([&] { return ready; }, std::chrono::seconds(60)));
+    return got;
+  };
+  CompiledFilters first(places.store_dir);
+  EXPECT_EQ(load(first).rejected, 3U);
+  EXPECT_GT(first.compiles(), 1U);
+
+  CompiledFilters later(places.store_dir);
+  const ListReport report = load(later);
+  EXPECT_FALSE(report.in_use);
+  EXPECT_EQ(report.rejected, 3U);
+  EXPECT_EQ(later.compiles(), 0U);
 }
 
 TEST_F(ContentBlockingTest, SubscriptionFetchedIsUsedAndSurvivesAFailingRefetch) {
