@@ -137,6 +137,10 @@ void check_independence(const std::string& text, const kv::ConvertedList& list) 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const kv::ConvertedList list = kv::convert_filter_list(text);
+  if (!list.refused.empty()) {
+    require(list.rules.empty(), "a refused list with rules");
+    return 0;
+  }
   check_json(list.json());
   check_independence(text, list);
   return 0;

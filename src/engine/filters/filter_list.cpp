@@ -84,6 +84,8 @@ bool apply_exceptions(std::vector<Hide>& hides, const std::vector<FilterLine>& e
   for (auto& hide : hides)
     if (hide.sites.empty() && hide.not_sites.empty() && !everywhere.insert(hide.selector).second)
       hide.dropped = true;
+  // What each rule becomes is settled, and its size counted, before any is written.
+  std::vector<std::pair<Hide*, const Lifted*>> widened;
   for (auto& hide : hides) {
     if (hide.dropped) continue;
     if (hide.sites.empty() && !hide.not_sites.empty() && everywhere.contains(hide.selector)) {
@@ -98,16 +100,19 @@ bool apply_exceptions(std::vector<Hide>& hides, const std::vector<FilterLine>& e
     } else if (hide.sites.empty()) {
       if (lifted.bytes > budget) return false;
       budget -= lifted.bytes;
-      // Reserved first: the set looks into the strings it would move.
-      hide.not_sites.reserve(hide.not_sites.size() + lifted.sites.size());
-      std::unordered_set<std::string_view> own(hide.not_sites.begin(), hide.not_sites.end());
-      for (const auto site : lifted.sites)
-        if (!own.contains(site)) hide.not_sites.emplace_back(site);
+      widened.emplace_back(&hide, &lifted);
     } else {
       std::erase_if(hide.sites,
                     [&](const std::string& site) { return lifted_on(site, lifted.set); });
       if (hide.sites.empty()) hide.dropped = true;
     }
+  }
+  for (auto [hide, lifted] : widened) {
+    // Reserved first: the set looks into the strings it would move.
+    hide->not_sites.reserve(hide->not_sites.size() + lifted->sites.size());
+    std::unordered_set<std::string_view> own(hide->not_sites.begin(), hide->not_sites.end());
+    for (const auto site : lifted->sites)
+      if (!own.contains(site)) hide->not_sites.emplace_back(site);
   }
   return true;
 }
