@@ -139,6 +139,51 @@ TEST_F(ContentBlockingTest, ListWithARuleTheEngineRejectsStillBlocksWithTheOther
   EXPECT_EQ(again.filters().size(), 1U);
 }
 
+TEST_F(ContentBlockingTest, PopUpOnAnAllowedSiteLeavesItsOpenerFiltered) {
+  write("mine.txt", "/ads/\n");
+  ASSERT_TRUE(g_file_set_contents(dir.file("settings.ini").c_str(),
+                                  "[Content blocking]\nAllowedSites=localhost;\n", -1, nullptr));
+  server.add_page("/ads/late.js", "", "text/javascript");
+  server.add_page("/ads/own.js", "", "text/javascript");
+  FilteredView opener(started());
+  ASSERT_TRUE(load_news(opener.view()));
+  ASSERT_EQ(server.requests("/ads/track.js"), 0);
+
+  // The window is made as the control makes it for a page's request: a related view.
+  struct PopUp {
+    ContentBlocking* blocking = nullptr;
+    Gtk::Window window;
+    ObjectRef<WebKitWebView> view;
+  } pop_up;
+  pop_up.blocking = blocking.get();
+  webkit_settings_set_javascript_can_open_windows_automatically(
+      webkit_web_view_get_settings(opener.view()), TRUE);
+  g_signal_connect(
+      opener.view(), "create",
+      G_CALLBACK(+[](WebKitWebView* view, WebKitNavigationAction*, gpointer data) -> GtkWidget* {
+        auto* made = static_cast<PopUp*>(data);
+        made->view.reset(
+            WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new_with_related_view(view))));
+        gtk_container_add(GTK_CONTAINER(made->window.gobj()), GTK_WIDGET(made->view.get()));
+        made->window.show_all();
+        follow_content_blocking(made->view.get(), *made->blocking);
+        return GTK_WIDGET(made->view.get());
+      }),
+      &pop_up);
+  const std::string allowed = "http://localhost:" + std::to_string(server.port()) + "/news.html";
+  test::eval_js(opener.view(), "window.open('" + allowed + "'); 0");
+  ASSERT_TRUE(run_until([&] {
+    const char* uri = pop_up.view ? webkit_web_view_get_uri(pop_up.view.get()) : nullptr;
+    return uri != nullptr && allowed == uri && !webkit_web_view_is_loading(pop_up.view.get());
+  }));
+
+  test::eval_js(opener.view(),
+                "fetch('/ads/late.js').then(() => document.title = 'loaded', "
+                "() => document.title = 'blocked'); 0");
+  EXPECT_TRUE(test::wait_for_title(opener.view(), "blocked"));
+  EXPECT_EQ(server.requests("/ads/late.js"), 0);
+}
+
 TEST_F(ContentBlockingTest, ListPastTheEngineLimitIsUsedWholeInPartsAndStored) {
   // The partner's script is blocked in the first part and let through by an exception
   // that the converter puts after all 150,002 blocks.
