@@ -72,7 +72,7 @@ bool save_blocking_settings(const BlockingSettings& settings) {
   const std::string text = blocking_settings_text(settings);
   return g_file_set_contents_full(blocking_settings_path().c_str(), text.data(),
                                   static_cast<gssize>(text.size()), G_FILE_SET_CONTENTS_CONSISTENT,
-                                  0644, nullptr);
+                                  0600, nullptr);
 }
 
 std::string site_from_text(std::string_view text) {

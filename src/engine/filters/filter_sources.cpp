@@ -101,7 +101,8 @@ std::vector<ListSource> list_sources(const FilterPlaces& places) {
   return sources;
 }
 
-std::vector<std::string> subscription_addresses(const FilterPlaces& places) {
+std::vector<std::string> subscription_addresses(const FilterPlaces& places,
+                                                std::vector<std::string>* refused) {
   const std::string file = places.user_dir + "/" + kSubscriptionsFile;
   OwnedChars contents;
   if (!g_file_get_contents(file.c_str(), out(contents), nullptr, nullptr)) {
@@ -114,10 +115,14 @@ std::vector<std::string> subscription_addresses(const FilterPlaces& places) {
   for (gchar** line = lines.get(); *line != nullptr; ++line) {
     std::string address = g_strstrip(*line);
     if (address.empty() || address.starts_with("#")) continue;
+    // A list decides what pages load: never from an address anyone on the way could
+    // answer for. A file is for lists of one's own, and for tests.
     OwnedChars scheme(g_uri_parse_scheme(address.c_str()));
-    if (!scheme || (g_ascii_strcasecmp(scheme.get(), "http") != 0 &&
-                    g_ascii_strcasecmp(scheme.get(), "https") != 0))
+    if (!scheme || (g_ascii_strcasecmp(scheme.get(), "https") != 0 &&
+                    g_ascii_strcasecmp(scheme.get(), "file") != 0)) {
+      if (refused != nullptr) refused->push_back(address);
       continue;
+    }
     if (std::find(addresses.begin(), addresses.end(), address) == addresses.end())
       addresses.push_back(std::move(address));
   }

@@ -35,9 +35,11 @@ struct ListSource {
 // copies of the subscriptions (those fetched at least once).
 std::vector<ListSource> list_sources(const FilterPlaces& places);
 
-// The subscriptions' addresses, one a line in the subscriptions file; the publishers'
-// EasyList and EasyPrivacy when there is neither such a file nor a packaged list.
-std::vector<std::string> subscription_addresses(const FilterPlaces& places);
+// The subscriptions' addresses, one a line in the subscriptions file (https, or file);
+// the publishers' EasyList and EasyPrivacy when there is neither such a file nor a
+// packaged list. Addresses of other schemes go to `refused`.
+std::vector<std::string> subscription_addresses(const FilterPlaces& places,
+                                                std::vector<std::string>* refused = nullptr);
 
 // Where the fetched copy of the subscription at `address` is kept.
 std::string subscription_copy_path(const FilterPlaces& places, const std::string& address);

@@ -29,7 +29,10 @@ bool save_list_reports(const std::string& path, const std::vector<ListReport>& r
     put_counts(file.get(), group, "converted.", report.converted);
     put_counts(file.get(), group, "skipped.", report.skipped);
   }
-  return g_key_file_save_to_file(file.get(), path.c_str(), nullptr);
+  gsize length = 0;
+  OwnedChars text(g_key_file_to_data(file.get(), &length, nullptr));
+  return g_file_set_contents_full(path.c_str(), text.get(), static_cast<gssize>(length),
+                                  G_FILE_SET_CONTENTS_CONSISTENT, 0600, nullptr);
 }
 
 std::vector<ListReport> load_list_reports(const std::string& path) {

@@ -3,17 +3,18 @@
 #include <glib/gstdio.h>
 #include <libsoup/soup.h>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "desktop/glib_handles.h"
+#include "engine/filters/filter_list.h"
 
 namespace kv {
 namespace {
 
-// No list comes near this; a server that goes on sending is cut off.
-constexpr gsize kMaxListBytes = 32 * 1024 * 1024;
 constexpr guint kTimeoutSeconds = 30;
+constexpr int kMaxRedirects = 5;
 
 struct Batch {
   ObjectRef<SoupSession> session;
@@ -25,6 +26,7 @@ struct Batch {
 struct Fetch {
   std::shared_ptr<Batch> batch;
   std::string copy;
+  int redirects = 0;
   ObjectRef<SoupMessage> message;
   ObjectRef<GInputStream> body;
   std::string data;
@@ -52,7 +54,8 @@ bool looks_like_list(const std::string& data) {
 }
 
 void finish(std::unique_ptr<Fetch> fetch, bool ok) {
-  g_file_set_contents(stamp_path(fetch->copy).c_str(), "", 0, nullptr);
+  g_file_set_contents_full(stamp_path(fetch->copy).c_str(), "", 0, G_FILE_SET_CONTENTS_NONE, 0600,
+                           nullptr);
   if (ok && looks_like_list(fetch->data)) {
     OwnedChars old;
     gsize old_length = 0;
@@ -60,7 +63,7 @@ void finish(std::unique_ptr<Fetch> fetch, bool ok) {
     const bool same = had && std::string_view(old.get(), old_length) == fetch->data;
     if (!same && g_file_set_contents_full(fetch->copy.c_str(), fetch->data.data(),
                                           static_cast<gssize>(fetch->data.size()),
-                                          G_FILE_SET_CONTENTS_CONSISTENT, 0644, nullptr))
+                                          G_FILE_SET_CONTENTS_CONSISTENT, 0600, nullptr))
       fetch->batch->changed = true;
   }
   auto batch = fetch->batch;
@@ -88,12 +91,51 @@ void read_more(std::unique_ptr<Fetch> fetch) {
                                   fetch.release());
 }
 
+void send(std::unique_ptr<Fetch> fetch, const std::string& address);
+
 void on_sent(GObject* source, GAsyncResult* result, gpointer data) {
   std::unique_ptr<Fetch> fetch(static_cast<Fetch*>(data));
   fetch->body.reset(soup_session_send_finish(SOUP_SESSION(source), result, nullptr));
-  if (!fetch->body || soup_message_get_status(fetch->message.get()) != SOUP_STATUS_OK)
-    return finish(std::move(fetch), false);
+  if (!fetch->body) return finish(std::move(fetch), false);
+  SoupMessage* message = fetch->message.get();
+  const guint status = soup_message_get_status(message);
+  if (SOUP_STATUS_IS_REDIRECTION(status)) {
+    // Followed here, and only to https: a list fetched over https must not come from an
+    // address anyone on the way could answer for, nor from a file of this computer.
+    const char* location =
+        soup_message_headers_get_one(soup_message_get_response_headers(message), "Location");
+    OwnedChars base(g_uri_to_string(soup_message_get_uri(message)));
+    const std::string next =
+        location == nullptr ? std::string() : subscription_redirect(base.get(), location);
+    if (next.empty() || ++fetch->redirects > kMaxRedirects) return finish(std::move(fetch), false);
+    fetch->body.reset();
+    return send(std::move(fetch), next);
+  }
+  if (status != SOUP_STATUS_OK) return finish(std::move(fetch), false);
   read_more(std::move(fetch));
+}
+
+void on_file_opened(GObject* source, GAsyncResult* result, gpointer data) {
+  std::unique_ptr<Fetch> fetch(static_cast<Fetch*>(data));
+  fetch->body.reset(G_INPUT_STREAM(g_file_read_finish(G_FILE(source), result, nullptr)));
+  if (!fetch->body) return finish(std::move(fetch), false);
+  read_more(std::move(fetch));
+}
+
+void send(std::unique_ptr<Fetch> fetch, const std::string& address) {
+  OwnedChars scheme(g_uri_parse_scheme(address.c_str()));
+  if (scheme && g_ascii_strcasecmp(scheme.get(), "file") == 0) {
+    ObjectRef<GFile> file(g_file_new_for_uri(address.c_str()));
+    g_file_read_async(file.get(), G_PRIORITY_LOW, nullptr, on_file_opened, fetch.release());
+    return;
+  }
+  fetch->message.reset(soup_message_new("GET", address.c_str()));
+  if (!fetch->message) return finish(std::move(fetch), false);
+  SoupMessage* message = fetch->message.get();
+  soup_message_add_flags(message, SOUP_MESSAGE_NO_REDIRECT);
+  Batch& batch = *fetch->batch;
+  soup_session_send_async(batch.session.get(), message, G_PRIORITY_LOW, nullptr, on_sent,
+                          fetch.release());
 }
 
 }  // namespace
@@ -103,10 +145,14 @@ void fetch_due_subscriptions(const FilterPlaces& places, gint64 max_age_seconds,
   auto batch = std::make_shared<Batch>();
   batch->done = std::move(done);
   std::vector<std::pair<std::string, std::string>> due;
-  for (const auto& address : subscription_addresses(places)) {
+  std::vector<std::string> refused;
+  for (const auto& address : subscription_addresses(places, &refused)) {
     const std::string copy = subscription_copy_path(places, address);
     if (is_due(copy, max_age_seconds)) due.emplace_back(address, copy);
   }
+  for (const auto& address : refused)
+    std::fprintf(stderr, "kestrivane: subscription %s is not fetched: lists come over https only\n",
+                 address.c_str());
   if (due.empty() || g_mkdir_with_parents(places.cache_dir.c_str(), 0700) != 0) {
     if (batch->done) batch->done(false);
     return;
@@ -118,15 +164,17 @@ void fetch_due_subscriptions(const FilterPlaces& places, gint64 max_age_seconds,
     auto fetch = std::make_unique<Fetch>();
     fetch->batch = batch;
     fetch->copy = copy;
-    fetch->message.reset(soup_message_new("GET", address.c_str()));
-    if (!fetch->message) {
-      finish(std::move(fetch), false);
-      continue;
-    }
-    SoupMessage* message = fetch->message.get();
-    soup_session_send_async(batch->session.get(), message, G_PRIORITY_LOW, nullptr, on_sent,
-                            fetch.release());
+    send(std::move(fetch), address);
   }
+}
+
+std::string subscription_redirect(const std::string& from, const std::string& location) {
+  OwnedChars resolved(
+      g_uri_resolve_relative(from.c_str(), location.c_str(), G_URI_FLAGS_NONE, nullptr));
+  if (!resolved) return {};
+  OwnedChars scheme(g_uri_parse_scheme(resolved.get()));
+  if (!scheme || g_ascii_strcasecmp(scheme.get(), "https") != 0) return {};
+  return resolved.get();
 }
 
 }  // namespace kv

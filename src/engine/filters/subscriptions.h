@@ -14,6 +14,10 @@ namespace kv {
 void fetch_due_subscriptions(const FilterPlaces& places, gint64 max_age_seconds,
                              std::function<void(bool changed)> done);
 
+// Where a subscription fetched from `from` may go on to, when its server answers with
+// `location`: an https address, or nothing.
+std::string subscription_redirect(const std::string& from, const std::string& location);
+
 inline constexpr gint64 kSubscriptionMaxAge = 24 * 60 * 60;
 
 }  // namespace kv

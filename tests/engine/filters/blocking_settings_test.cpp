@@ -1,5 +1,6 @@
 #include "engine/filters/blocking_settings.h"
 
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
 
 #include "engine/filters/json_text.h"
@@ -39,6 +40,13 @@ TEST(BlockingSettingsTest, TypedSitesAndTheFileReadBackOrAsDefaults) {
       blocking_settings_in("[Content blocking]\nAllowedSites=ok.example;bad site;OK.example\n")
           .allowed_sites,
       std::vector<std::string>{"ok.example"});
+
+  // Kept for this user alone, as every file of the profile.
+  ASSERT_TRUE(save_blocking_settings({false, {"kept.example"}}));
+  GStatBuf info;
+  ASSERT_EQ(g_stat(blocking_settings_path().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600U);
+  EXPECT_EQ(load_blocking_settings().allowed_sites, std::vector<std::string>{"kept.example"});
 }
 
 TEST(JsonTextTest, SplittingAnEngineListFindsItsRulesOrNothing) {

@@ -1,6 +1,7 @@
 #include "engine/filters/content_blocking.h"
 
 #include <glib.h>
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
 #include <gtkmm/window.h>
 
@@ -243,33 +244,51 @@ TEST_F(ContentBlockingTest, RulesTheEngineRefusedAreNotAskedAboutAgain) {
 }
 
 TEST_F(ContentBlockingTest, SubscriptionFetchedIsUsedAndSurvivesAFailingRefetch) {
-  server.add_page("/list.txt", "[Adblock Plus 2.0]\n||127.0.0.1^*/ads/track.js\n", "text/plain");
-  write("subscriptions", server.url("/list.txt") + "\n" + server.url("/missing.txt") + "\n");
-  bool done = false;
-  fetch_due_subscriptions(places, kSubscriptionMaxAge, [&](bool) { done = true; });
-  ASSERT_TRUE(run_until([&] { return done; }));
-  const std::string copy = subscription_copy_path(places, server.url("/list.txt"));
+  // Lists come over https, or from files; never over plain http.
+  const std::string source = dir.file("list.txt");
+  const auto publish = [&](const char* text) {
+    ASSERT_TRUE(g_file_set_contents(source.c_str(), text, -1, nullptr));
+  };
+  publish("[Adblock Plus 2.0]\n||127.0.0.1^*/ads/track.js\n");
+  server.add_page("/plain.txt", "||127.0.0.1^*/story.js\n", "text/plain");
+  OwnedChars address(g_filename_to_uri(source.c_str(), nullptr, nullptr));
+  OwnedChars missing(g_filename_to_uri(dir.file("missing.txt").c_str(), nullptr, nullptr));
+  write("subscriptions",
+        std::string(address.get()) + "\n" + missing.get() + "\n" + server.url("/plain.txt") + "\n");
+  const auto fetch = [&](gint64 max_age) {
+    bool done = false;
+    fetch_due_subscriptions(places, max_age, [&](bool) { done = true; });
+    ASSERT_TRUE(run_until([&] { return done; }));
+  };
+  fetch(kSubscriptionMaxAge);
+  EXPECT_EQ(server.requests("/plain.txt"), 0);
+  const std::string copy = subscription_copy_path(places, address.get());
   ASSERT_TRUE(g_file_test(copy.c_str(), G_FILE_TEST_IS_REGULAR));
-  EXPECT_FALSE(g_file_test(subscription_copy_path(places, server.url("/missing.txt")).c_str(),
-                           G_FILE_TEST_EXISTS));
+  GStatBuf info;
+  ASSERT_EQ(g_stat(copy.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600U);
+  EXPECT_FALSE(
+      g_file_test(subscription_copy_path(places, missing.get()).c_str(), G_FILE_TEST_EXISTS));
 
-  // Within the day nothing is asked again; later, an error page leaves the copy alone.
-  done = false;
-  fetch_due_subscriptions(places, kSubscriptionMaxAge, [&](bool) { done = true; });
-  ASSERT_TRUE(run_until([&] { return done; }));
-  EXPECT_EQ(server.requests("/list.txt"), 1);
-  server.add_page("/list.txt", "<html>Service unavailable</html>");
-  done = false;
-  fetch_due_subscriptions(places, 0, [&](bool) { done = true; });
-  ASSERT_TRUE(run_until([&] { return done; }));
-  EXPECT_EQ(server.requests("/list.txt"), 2);
+  // Within the day nothing is read again; later, an error page leaves the copy alone.
+  publish("||127.0.0.1^*/ads/partner.js\n");
+  fetch(kSubscriptionMaxAge);
+  publish("<html>Service unavailable</html>");
+  fetch(0);
 
   FilteredView shown(started());
   ASSERT_EQ(blocking->reports().size(), 1U);
-  EXPECT_EQ(blocking->reports()[0].name, server.url("/list.txt"));
+  EXPECT_EQ(blocking->reports()[0].name, address.get());
   ASSERT_TRUE(load_news(shown.view()));
   EXPECT_EQ(server.requests("/ads/track.js"), 0);
   EXPECT_EQ(server.requests("/ads/partner.js"), 1);
+  EXPECT_EQ(server.requests("/story.js"), 1);
+
+  // A server's redirect is followed to https only.
+  EXPECT_EQ(subscription_redirect("https://lists.example/a.txt", "/b.txt"),
+            "https://lists.example/b.txt");
+  for (const char* elsewhere : {"http://lists.example/b.txt", "file:///etc/passwd", "ftp://x/y"})
+    EXPECT_EQ(subscription_redirect("https://lists.example/a.txt", elsewhere), "") << elsewhere;
 }
 
 }  // namespace
