@@ -187,8 +187,11 @@ TEST_F(InternetOptionsTest, ContentBlockingSectionShowsListsAndKeepsSitesOnApply
       g_file_set_contents(blocking_settings_path().c_str(), settings_text.c_str(), -1, nullptr));
   ListReport list{"easylist.txt", "list-1", {{"block", 10}, {"hide", 5}}, {{"csp", 2}}, 1, true};
   ListReport unread{"mine.txt", "", {}, {}, 0, false};
+  ListReport huge{"huge.txt", "", {{"hide", 90}}, {}, 0, false, 0, 0, "too-large"};
+  ListReport parts{"hosts.txt", "list-2", {{"block", 160000}}, {}, 0, true, 10, 2};
   g_mkdir_with_parents(filter_store_dir().c_str(), 0700);
-  ASSERT_TRUE(save_list_reports(ContentBlocking::reports_path(filter_store_dir()), {list, unread}));
+  ASSERT_TRUE(save_list_reports(ContentBlocking::reports_path(filter_store_dir()),
+                                {list, unread, huge, parts}));
 
   InternetOptionsWindow window;
   window.show();
@@ -196,7 +199,9 @@ TEST_F(InternetOptionsTest, ContentBlockingSectionShowsListsAndKeepsSitesOnApply
   EXPECT_TRUE(section.chkBlockContent.get_active());
   EXPECT_EQ(section.lblFilterLists.get_text(),
             "easylist.txt: 14 rules in use, 2 skipped, 1 rejected\n"
-            "mine.txt: not in use (the list could not be read)");
+            "mine.txt: not in use (the list could not be read)\n"
+            "huge.txt: not in use (too big: more rules than this program takes from one list)\n"
+            "hosts.txt: 159990 rules in use, 0 skipped, 10 past what the engine takes");
 
   section.txtAllowedSite.set_text("https://WWW.Shop.Example/cart");
   section.cmdAddSite.clicked();
