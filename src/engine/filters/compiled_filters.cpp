@@ -120,6 +120,10 @@ void save_part(const JobPtr& job) {
     OwnedFilter filter(webkit_user_content_filter_store_save_finish(
         WEBKIT_USER_CONTENT_FILTER_STORE(source), result, nullptr));
     if (!filter) {
+      // The parts saved so far would pass for the whole list at the next start.
+      for (std::size_t i = 0; i < job->filters.size(); ++i)
+        webkit_user_content_filter_store_remove(job->store.get(), part_id(*job, i).c_str(), nullptr,
+                                                on_removed, nullptr);
       job->filters.clear();
       if (!job->probed && job->split && job->rules.size() > 1) return start_probing(job);
       report_of(*job).rejected = job->rules.size();
