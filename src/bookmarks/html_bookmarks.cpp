@@ -39,8 +39,10 @@ std::string decoded(std::string_view text) {
       out += text[i];
       continue;
     }
-    const std::size_t semi = text.find(';', i);
-    if (semi == std::string_view::npos || semi - i > 10) {
+    // References are short: looking further would make a run of '&' cost its square.
+    const std::size_t near = text.substr(i, 12).find(';');
+    const std::size_t semi = near == std::string_view::npos ? near : i + near;
+    if (semi == std::string_view::npos) {
       out += '&';
       continue;
     }

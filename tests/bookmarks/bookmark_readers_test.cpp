@@ -86,6 +86,11 @@ TEST(HtmlBookmarks, HostileFilesAreRefusedWhole) {
   for (const char* odd : {"", "<html><body>no lists</body></html>", "<DL", "<<<>>>"}) {
     EXPECT_FALSE(read_html_bookmarks(odd).ok) << odd;
   }
+  // A long run of '&' is read in one pass, not one pass per '&'.
+  const BookmarkRead ampersands =
+      read_html_bookmarks("<DL><DT><A HREF=\"http://a/\">" + std::string(1 << 21, '&') + "</A>");
+  ASSERT_TRUE(ampersands.ok);
+  EXPECT_EQ(ampersands.root.children.at(0).title.size(), 1U << 21);
   // Unclosed tags and lists still give what was read.
   const BookmarkRead cut = read_html_bookmarks("<DL><DT><H3>F</H3><DL><DT><A HREF=\"http://a/\">A");
   ASSERT_TRUE(cut.ok);
