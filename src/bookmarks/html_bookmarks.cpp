@@ -229,6 +229,11 @@ BookmarkRead read_html_bookmarks(std::string_view html) {
       named = nullptr;
     } else if (!open.empty() && (is_tag(html, at, "H3") || is_tag(html, at, "A"))) {
       const bool folder = html[at + 1] == 'H' || html[at + 1] == 'h';
+      // A folder is as deep as its list would be, whether or not the list comes.
+      if (folder && static_cast<int>(open.size()) > kMaxBookmarkDepth) {
+        read.message = kTooDeep;
+        return read;
+      }
       const std::size_t close = find_nocase(html, end + 1, folder ? "</H3" : "</A");
       const std::size_t text_end = close == std::string_view::npos ? html.size() : close;
       if (++items > kMaxBookmarks) {
