@@ -4,6 +4,7 @@
 set(layers
     desktop
     shell
+    bookmarks
     engine/profile
     engine/filters
     engine/pages

@@ -21,6 +21,7 @@
 #include "favorites/fav_window.h"
 #include "favorites/folder_panes.h"
 #include "favorites/frm_fav.h"
+#include "favorites/import_export.h"
 #include "page/edit_mode.h"
 #include "page/page_commands.h"
 #include "page/text_size.h"
@@ -88,6 +89,7 @@ void Program::attach_behaviour(Form1& form) {
   attach_launchers(form, *launcher_, services_);
   attach_about(form, about_);  // ahead of the close box: a disabled window ignores it
   attach_favorites_menu(form, *this);
+  attach_import_export(form, *this);
   attach_page_commands(form, services_);
   attach_text_size(form, services_);
   attach_edit_mode(form);

@@ -66,8 +66,8 @@ class Form1 : public Gtk::Window {
   Gtk::MenuBar menu_bar;
   Gtk::MenuItem mnuFile, mnuEdit, mnuView, mnuFavorites, mnuTools, mnuHelp;
   Gtk::MenuItem mnuFileNew, mnuFileNewNewWindow, mnuFileNewMessage, mnuFileOpen, mnuFileEdit,
-      mnuFileEditOFF, mnuFileSave, mnuFileSaveAs, mnuFilePageSetup, mnuFilePrint,
-      mnuFilePrintPreview, mnuProperties, mnuFileClose;
+      mnuFileEditOFF, mnuFileSave, mnuFileSaveAs, mnuFileImportExport, mnuFilePageSetup,
+      mnuFilePrint, mnuFilePrintPreview, mnuProperties, mnuFileClose;
   Gtk::CheckMenuItem mnuFileWorkOffline;
   Gtk::SeparatorMenuItem mnuFileNewSeparator, mnuFileSeparator, mnuSeparator4, mnuFileSeparator2,
       mnuFileSeparator3;

@@ -52,6 +52,7 @@ void Form1::build_menus() {
   item(mnuFileSave, "mnuFileSave", "&Save", {GDK_KEY_s, kCtrl});
   mnuFileSave.set_sensitive(false);
   item(mnuFileSaveAs, "mnuFileSaveAs", "S&ave As...");
+  item(mnuFileImportExport, "mnuFileImportExport", "&Import and Export...");
   separator(mnuFileSeparator2, "mnuFileSeparator2");
   item(mnuFilePageSetup, "mnuFilePageSetup", "Page Set&up");
   item(mnuFilePrint, "mnuFilePrint", "&Print", {GDK_KEY_p, kCtrl});
@@ -63,9 +64,9 @@ void Form1::build_menus() {
   submenu(mnuFileNew, 1, {&mnuFileNewNewWindow, &mnuFileNewSeparator, &mnuFileNewMessage});
   submenu(mnuFile, 0,
           {&mnuFileNew, &mnuFileOpen, &mnuFileSeparator, &mnuFileEdit, &mnuFileEditOFF,
-           &mnuSeparator4, &mnuFileSave, &mnuFileSaveAs, &mnuFileSeparator2, &mnuFilePageSetup,
-           &mnuFilePrint, &mnuFilePrintPreview, &mnuFileSeparator3, &mnuProperties,
-           &mnuFileWorkOffline, &mnuFileClose});
+           &mnuSeparator4, &mnuFileSave, &mnuFileSaveAs, &mnuFileImportExport, &mnuFileSeparator2,
+           &mnuFilePageSetup, &mnuFilePrint, &mnuFilePrintPreview, &mnuFileSeparator3,
+           &mnuProperties, &mnuFileWorkOffline, &mnuFileClose});
 
   item(mnuEdit, "mnuEdit", "&Edit");
   item(mnuEditUndo, "mnuEditUndo", "&Undo");

@@ -182,6 +182,7 @@ TEST(Form1Menus, HoldTheWholeTreeWithMnemonicsAndShortcuts) {
       {"mnuSeparator4", "-", ""},
       {"mnuFileSave", "_Save", "Ctrl+S"},
       {"mnuFileSaveAs", "S_ave As...", ""},
+      {"mnuFileImportExport", "_Import and Export...", ""},
       {"mnuFileSeparator2", "-", ""},
       {"mnuFilePageSetup", "Page Set_up", ""},
       {"mnuFilePrint", "_Print", "Ctrl+P"},
