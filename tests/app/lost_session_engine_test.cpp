@@ -98,6 +98,9 @@ TEST_F(LostSessionOnTheEngine, TheNoticeListsBothWindowsAndReopenBringsBackTheir
            second.wWeb.LocationURL() == server.url("/b2.html") &&
            first.lblStatus.get_text() == "Done" && second.lblStatus.get_text() == "Done";
   }));
+  // The lists came back without a navigation of their own: Back shows they hold a page.
+  EXPECT_TRUE(first.cmdBack.get_sensitive());
+  EXPECT_TRUE(second.cmdBack.get_sensitive());
   first.cmdBack.clicked();
   second.cmdBack.clicked();
   EXPECT_TRUE(test::run_until([&] {

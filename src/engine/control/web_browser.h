@@ -122,6 +122,9 @@ class WebBrowser {
   sigc::signal<void(WebBrowser*&, bool&)> NewWindow2;
   sigc::signal<void(const Glib::ustring&)> NavigateComplete2;
   sigc::signal<void(const Glib::ustring&)> DocumentComplete;
+  // The Back and Forward lists were filled other than by a navigation (a history taken
+  // back): whether each now holds a page.
+  sigc::signal<void(bool can_go_back, bool can_go_forward)> HistoryListChange;
   // The page took the whole screen (true) or gave it back (false).
   sigc::signal<void(bool)> FullScreenChange;
 

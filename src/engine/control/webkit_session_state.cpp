@@ -45,6 +45,9 @@ bool WebKitBrowser::RestoreSessionState(const std::vector<std::uint8_t>& state) 
       webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view_));
   if (current == nullptr) return false;
   webkit_web_view_go_to_back_forward_list_item(view_, current);
+  // The lists were filled without a navigation of their own.
+  HistoryListChange.emit(webkit_web_view_can_go_back(view_) != FALSE,
+                         webkit_web_view_can_go_forward(view_) != FALSE);
   return true;
 }
 
