@@ -90,7 +90,8 @@ class WebBrowser {
   }
 
   // The control's history (Back and Forward lists with the current page) as bytes of the
-  // engine's own making; empty when it has none to give.
+  // engine's own making, without what a user typed into its pages and at most
+  // kLargestKeptHistory bytes long; empty when it has none to give.
   [[nodiscard]] virtual std::vector<std::uint8_t> SessionState() const = 0;
   // Takes back a history from SessionState and loads its current page; false (nothing
   // done) when the bytes are not one.

@@ -4,6 +4,7 @@
 
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
+#include "engine/control/kept_history.h"
 #include "engine/control/webkit_browser.h"
 #include "engine/pages/crash_page.h"
 #include "engine/pages/restore_page.h"
@@ -29,12 +30,16 @@ std::vector<std::uint8_t> WebKitBrowser::SessionState() const {
   gsize size = 0;
   const auto* data = static_cast<const std::uint8_t*>(g_bytes_get_data(bytes.get(), &size));
   if (data == nullptr) return {};
-  return {data, data + size};
+  // What a user typed into a page never leaves the engine.
+  return kept_history({data, size});
 }
 
 bool WebKitBrowser::RestoreSessionState(const std::vector<std::uint8_t>& state) {
   if (view_destroyed_ || state.empty()) return false;
-  const OwnedBytes bytes(g_bytes_new(state.data(), state.size()));
+  // A file of an older run may still hold posted forms: none is sent again.
+  const std::vector<std::uint8_t> kept = kept_history(state);
+  if (kept.empty()) return false;
+  const OwnedBytes bytes(g_bytes_new(kept.data(), kept.size()));
   // The engine checks the bytes' shape and gives nothing for any it does not know.
   const OwnedSessionState restored(webkit_web_view_session_state_new(bytes.get()));
   if (!restored) return false;
