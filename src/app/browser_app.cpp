@@ -119,6 +119,7 @@ class BrowserApplication {
     lost_ = store_.take_left_session();
     if (lost_ && lost_->windows.empty()) lost_.reset();
     program_->windows_changed.connect([this] { keeper_.changed(); });
+    program_->titles_changed.connect([this] { keeper_.title_changed(); });
     app_->hold();
 
     if (line.addresses.empty()) {

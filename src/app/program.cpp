@@ -92,7 +92,7 @@ void Program::attach_behaviour(Form1& form) {
   attach_text_size(form, services_);
   attach_edit_mode(form);
   form.wWeb.NavigateComplete2.connect([this](const Glib::ustring&) { windows_changed.emit(); });
-  form.wWeb.TitleChange.connect([this](const Glib::ustring&) { windows_changed.emit(); });
+  form.wWeb.TitleChange.connect([this](const Glib::ustring&) { titles_changed.emit(); });
   attach_full_screen(form);
   attach_developer_tools(form);
   // The close box closes this window only; the last one asks first while a download runs.

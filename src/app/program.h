@@ -45,8 +45,10 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   // The same, shown.
   Form1& open_main_window(const Glib::ustring& address);
 
-  // A main window opened, closed, or committed a page or title.
+  // A main window opened, closed, or committed a page.
   sigc::signal<void()> windows_changed;
+  // A main window's page changed its title.
+  sigc::signal<void()> titles_changed;
 
   frmFav* favorites_window() override { return fav_.get(); }
   frmFav& create_favorites_window() override;

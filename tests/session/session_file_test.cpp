@@ -123,13 +123,12 @@ TEST_F(SessionFolder, MovesAsideWhatIsNotASessionFileAndStartsWithout) {
 
 TEST_F(SessionFolder, GathersChangesIntoOneWriteAndKeepsTheRestoreMarkForAWhile) {
   int snapshots = 0;
-  SessionKeeper keeper(
-      store,
-      [&] {
-        ++snapshots;
-        return two_windows().windows;
-      },
-      100, 400);
+  SessionKeeper keeper(store,
+                       [&] {
+                         ++snapshots;
+                         return two_windows().windows;
+                       },
+                       {.gather_ms = 100, .windows_ms = 100, .titles_ms = 100, .settle_ms = 400});
   for (int i = 0; i < 50; ++i) keeper.changed();
   EXPECT_EQ(keeper.writes(), 0);
   ASSERT_TRUE(test::run_until([&] { return keeper.writes() == 1; }, 2s));
