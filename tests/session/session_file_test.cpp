@@ -106,7 +106,11 @@ TEST_F(SessionFolder, MovesAsideWhatIsNotASessionFileAndStartsWithout) {
   ASSERT_TRUE(store.save(two_windows()));
   const std::string whole = session_file_text(two_windows());
   write(store.path(), whole.substr(0, whole.size() - 20));
+  ASSERT_EQ(chmod(store.path().c_str(), 0644), 0);  // as a copy put there by hand
   EXPECT_TRUE(refused_and_moved()) << "cut short";
+  struct stat bad {};
+  ASSERT_EQ(stat(store.bad_path().c_str(), &bad), 0);
+  EXPECT_EQ(bad.st_mode & 0777, 0600U) << "what is kept aside stays the user's";
 
   // Over the limit, however well-formed: never read in.
   write(store.path(), "");
