@@ -98,7 +98,7 @@ void Program::attach_behaviour(Form1& form) {
   // The close box closes this window only; the last one asks first while a download runs.
   form.signal_delete_event().connect(
       [this, &form](GdkEventAny*) {
-        if (last_open_window(windows_, form) && !may_end_with_downloads(services_, form)) {
+        if (last_open_window(windows_, form) && !may_end_program(form)) {
           return true;
         }
         form.hide();
@@ -137,6 +137,10 @@ void Program::end_program() {
   if (fav_) guarded([&] { fav_->hide(); });
   for (auto& window : windows_) guarded([&] { window->hide(); });
   quit_();
+}
+
+bool Program::may_end_program(Form1& asking) {
+  return may_end_with_downloads(services_, asking);
 }
 
 frmFav& Program::create_favorites_window() {

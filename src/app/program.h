@@ -36,6 +36,8 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   Form1& load_main_window(WebBrowser* related) override;
   Form1* first_main_window() override { return first_; }
   void end_program() override;
+  // Asks while a download runs; Cancel keeps everything open.
+  bool may_end_program(Form1& asking) override;
 
   // Loads and shows the first main window.
   Form1& open_first_main_window() override;
