@@ -111,14 +111,15 @@ class BrowserApplication {
       g_unix_signal_add(
           signal,
           [](gpointer data) -> gboolean {
-            static_cast<Program*>(data)->end_program();
-            return G_SOURCE_REMOVE;
+            return static_cast<BrowserApplication*>(data)->end_on_signal() ? G_SOURCE_REMOVE
+                                                                           : G_SOURCE_CONTINUE;
           },
-          program_.get());
+          this);
     }
     lost_ = store_.take_left_session();
     if (lost_ && lost_->windows.empty()) lost_.reset();
     program_->windows_changed.connect([this] { keeper_.changed(); });
+    program_->titles_changed.connect([this] { keeper_.title_changed(); });
     app_->hold();
 
     if (line.addresses.empty()) {
@@ -171,6 +172,20 @@ class BrowserApplication {
         keeper_);
     lost_.reset();
     form.show();
+  }
+
+  // Asks first while a download runs, as File > Close does. The desktop may not wait for
+  // the answer: what the downloads received stays in their partial files meanwhile.
+  bool end_on_signal() {
+    if (program_->ended()) return true;
+    Form1* asking = nullptr;
+    for (std::size_t i = 0; i < program_->main_window_count() && asking == nullptr; ++i) {
+      if (program_->main_window(i).get_visible()) asking = &program_->main_window(i);
+    }
+    if (downloads_in_progress() > 0) keep_partial_files_of_failures();
+    if (asking != nullptr && !program_->may_end_program(*asking)) return false;
+    program_->end_program();
+    return true;
   }
 
   std::vector<SessionWindow> snapshot() {

@@ -19,8 +19,9 @@ inline constexpr const char* kDownloadsRunningQuestion =
 // Whether `form` is the only main window still shown.
 bool last_open_window(const std::vector<std::unique_ptr<Form1>>& windows, const Form1& form);
 
-// Closing the last window ends the program, and with it every download: while one runs
-// the user is asked first, Cancel (the default) keeping the window. True to go on.
+// Ending the program (the last window's close box, File > Close, the end of the session)
+// ends every download with it: while one runs the user is asked first, Cancel (the
+// default) keeping everything open. True to go on.
 bool may_end_with_downloads(DesktopServices& services, Gtk::Window& parent);
 // The same for `running` downloads.
 bool may_end_with_downloads(DesktopServices& services, Gtk::Window& parent, std::size_t running);

@@ -94,13 +94,13 @@ void Program::attach_behaviour(Form1& form) {
   attach_text_size(form, services_);
   attach_edit_mode(form);
   form.wWeb.NavigateComplete2.connect([this](const Glib::ustring&) { windows_changed.emit(); });
-  form.wWeb.TitleChange.connect([this](const Glib::ustring&) { windows_changed.emit(); });
+  form.wWeb.TitleChange.connect([this](const Glib::ustring&) { titles_changed.emit(); });
   attach_full_screen(form);
   attach_developer_tools(form);
   // The close box closes this window only; the last one asks first while a download runs.
   form.signal_delete_event().connect(
       [this, &form](GdkEventAny*) {
-        if (last_open_window(windows_, form) && !may_end_with_downloads(services_, form)) {
+        if (last_open_window(windows_, form) && !may_end_program(form)) {
           return true;
         }
         form.hide();
@@ -139,6 +139,10 @@ void Program::end_program() {
   if (fav_) guarded([&] { fav_->hide(); });
   for (auto& window : windows_) guarded([&] { window->hide(); });
   quit_();
+}
+
+bool Program::may_end_program(Form1& asking) {
+  return may_end_with_downloads(services_, asking);
 }
 
 frmFav& Program::create_favorites_window() {

@@ -36,6 +36,8 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   Form1& load_main_window(WebBrowser* related) override;
   Form1* first_main_window() override { return first_; }
   void end_program() override;
+  // Asks while a download runs; Cancel keeps everything open.
+  bool may_end_program(Form1& asking) override;
 
   // Loads and shows the first main window.
   Form1& open_first_main_window() override;
@@ -45,8 +47,10 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   // The same, shown.
   Form1& open_main_window(const Glib::ustring& address);
 
-  // A main window opened, closed, or committed a page or title.
+  // A main window opened, closed, or committed a page.
   sigc::signal<void()> windows_changed;
+  // A main window's page changed its title.
+  sigc::signal<void()> titles_changed;
 
   frmFav* favorites_window() override { return fav_.get(); }
   frmFav& create_favorites_window() override;

@@ -64,6 +64,12 @@ void attach_navigation(Form1& form, DesktopServices& services) {
     guarded([&] { form.cmdForward.set_sensitive(true); });
   });
   form.cmdForward.signal_clicked().connect([&web] { guarded([&] { web.GoForward(); }); });
+  // A history taken back raises none of the events that enable the buttons: they show
+  // the lists as they now are.
+  web.HistoryListChange.connect([&form](bool can_go_back, bool can_go_forward) {
+    guarded([&] { form.cmdBack.set_sensitive(can_go_back); });
+    guarded([&] { form.cmdForward.set_sensitive(can_go_forward); });
+  });
   form.cmdStop.signal_clicked().connect([&web] { guarded([&] { web.Stop(); }); });
   form.cmdRefresh.signal_clicked().connect([&web] { guarded([&] { web.Refresh(); }); });
 

@@ -24,6 +24,9 @@ class ProgramHost {
   virtual Form1* first_main_window() = 0;
   // Ends the program at once: every window disappears and nothing more runs.
   virtual void end_program() = 0;
+  // Whether the program may end now, asking over `asking` first when ending would lose
+  // something (a download still running). A host with nothing to lose answers true.
+  virtual bool may_end_program(Form1& /*asking*/) { return true; }
 };
 
 }  // namespace kv

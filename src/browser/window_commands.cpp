@@ -12,6 +12,7 @@ void attach_window_commands(Form1& form, ProgramHost& host) {
     guarded([&] { host.load_main_window(nullptr).show(); });
   });
   form.mnuFileClose.signal_activate().connect([&form, &host] {
+    if (!host.may_end_program(form)) return;
     guarded([&] { form.hide(); });
     host.end_program();
   });

@@ -3,16 +3,14 @@
 #include <glib.h>
 #include <glibmm/main.h>
 
+#include <algorithm>
+
 #include "desktop/guarded.h"
 
 namespace kv {
 
-SessionKeeper::SessionKeeper(SessionStore& store, Snapshot snapshot, unsigned write_delay_ms,
-                             unsigned settle_ms)
-    : store_(store),
-      snapshot_(std::move(snapshot)),
-      write_delay_ms_(write_delay_ms),
-      settle_ms_(settle_ms) {}
+SessionKeeper::SessionKeeper(SessionStore& store, Snapshot snapshot, SessionPace pace)
+    : store_(store), snapshot_(std::move(snapshot)), pace_(pace) {}
 
 SessionKeeper::~SessionKeeper() {
   pending_.disconnect();
@@ -20,13 +18,28 @@ SessionKeeper::~SessionKeeper() {
 }
 
 void SessionKeeper::changed() {
-  if (ended_ || pending_.connected()) return;
+  write_after(pace_.windows_ms);
+}
+
+void SessionKeeper::title_changed() {
+  write_after(pace_.titles_ms);
+}
+
+void SessionKeeper::write_after(unsigned least_between_ms) {
+  if (ended_) return;
+  const std::int64_t now = g_get_monotonic_time();
+  std::int64_t due = now + std::int64_t{pace_.gather_ms} * 1000;
+  if (last_write_ != 0) due = std::max(due, last_write_ + std::int64_t{least_between_ms} * 1000);
+  // A write already due as soon takes this change along.
+  if (pending_.connected() && pending_due_ <= due) return;
+  pending_.disconnect();
+  pending_due_ = due;
   pending_ = Glib::signal_timeout().connect(
       [this] {
         write_now();
         return false;
       },
-      write_delay_ms_);
+      static_cast<unsigned>((due - now + 999) / 1000));
 }
 
 void SessionKeeper::restored() {
@@ -42,7 +55,7 @@ void SessionKeeper::restored() {
         changed();
         return false;
       },
-      settle_ms_);
+      pace_.settle_ms);
 }
 
 void SessionKeeper::end() {
@@ -54,6 +67,7 @@ void SessionKeeper::end() {
 
 void SessionKeeper::write_now() {
   if (ended_) return;
+  last_write_ = g_get_monotonic_time();
   Session session;
   session.restored_at = restored_at_;
   guarded([&] { session.windows = snapshot_(); });

@@ -26,6 +26,9 @@ void SessionStore::move_aside(const std::string& why) {
     ::g_remove(bad.c_str());
     if (g_rename(path_.c_str(), bad.c_str()) != 0) ::g_remove(path_.c_str());
   }
+  // The file kept its mode, which a copy put there by hand may have left open to others.
+  GStatBuf info{};
+  if (g_lstat(bad.c_str(), &info) == 0 && S_ISREG(info.st_mode)) g_chmod(bad.c_str(), 0600);
   std::fprintf(stderr, "kestrivane: %s %s; moved aside as %s\n", path_.c_str(), why.c_str(),
                bad.c_str());
 }

@@ -1,11 +1,13 @@
 // Windows with Back lists, lost without a clean end, listed by the next start's notice and
-// brought back by its link, on the real engine.
+// brought back by its link, and a page that would have its session written all the time,
+// on the real engine.
 #include <gtest/gtest.h>
 #include <webkit2/webkit2.h>
 
 #include "app/browser_app.h"
 #include "app/program.h"
 #include "browser/form1.h"
+#include "engine/control/kept_history.h"
 #include "engine/control/webkit_browser.h"
 #include "session/lost_session.h"
 #include "session/session_keeper.h"
@@ -98,12 +100,58 @@ TEST_F(LostSessionOnTheEngine, TheNoticeListsBothWindowsAndReopenBringsBackTheir
            second.wWeb.LocationURL() == server.url("/b2.html") &&
            first.lblStatus.get_text() == "Done" && second.lblStatus.get_text() == "Done";
   }));
+  // The lists came back without a navigation of their own: Back shows they hold a page.
+  EXPECT_TRUE(first.cmdBack.get_sensitive());
+  EXPECT_TRUE(second.cmdBack.get_sensitive());
   first.cmdBack.clicked();
   second.cmdBack.clicked();
   EXPECT_TRUE(test::run_until([&] {
     return first.wWeb.LocationURL() == server.url("/a1.html") &&
            second.wWeb.LocationURL() == server.url("/b1.html");
   }));
+}
+
+TEST_F(LostSessionOnTheEngine, APageRetitlingItselfAndPushingLargeStatesIsWrittenRarelyAndSmall) {
+  // A new title every 50 ms, and 90 history states of 30 KB each.
+  server.add_page("/noisy.html",
+                  "<script>let n = 0; const big = 'x'.repeat(30000); setInterval(() => {"
+                  "document.title = 'noisy ' + n; if (n < 90) history.pushState({big, n}, '', "
+                  "'/noisy.html?' + n); n++; }, 50);</script>");
+  Program program{services, browsers, folder.path(), [] {}};
+  SessionStore store(folder.file("state"));
+  SessionKeeper keeper(store, [&] { return session_windows_of(program); },
+                       {.gather_ms = 100, .windows_ms = 100, .titles_ms = 60000});
+  int titles = 0;
+  program.windows_changed.connect([&] { keeper.changed(); });
+  program.titles_changed.connect([&] {
+    ++titles;
+    keeper.title_changed();
+  });
+  Form1& noisy = program.open_main_window(server.url("/noisy.html"));
+  ASSERT_TRUE(test::run_until(
+      [&] {
+        const std::string title = noisy.wWeb.LocationName().raw();
+        return title.starts_with("noisy ") && std::stoi(title.substr(6)) >= 90;
+      },
+      std::chrono::seconds(30)));
+  // Every state is pushed; titles alone wait for their own pace.
+  const int writes = keeper.writes();
+  titles = 0;
+  ASSERT_TRUE(test::run_until([&] { return titles >= 10; }, std::chrono::seconds(30)));
+  test::run_until([] { return false; }, std::chrono::seconds(1));  // they may come in bursts
+  EXPECT_EQ(keeper.writes(), writes);
+
+  // A window change writes, within the cap: over it, the addresses stay.
+  Form1& again = program.open_main_window("");
+  ASSERT_TRUE(test::run_until([&] { return keeper.writes() > writes; }));
+  const auto written = store.take_left_session();
+  ASSERT_TRUE(written);
+  const std::vector<std::uint8_t>& state = written->windows.at(0).state;
+  EXPECT_LE(state.size(), kLargestKeptHistory);
+  ASSERT_TRUE(again.wWeb.RestoreSessionState(state));
+  EXPECT_GT(
+      webkit_back_forward_list_get_length(webkit_web_view_get_back_forward_list(view_of(again))),
+      90U);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The built program on a session bus of its own (the test runs under dbus-run-session):
 // options, a relative file, a second start handing its address to the running program,
-// and the session file that a killed program leaves and a clean end removes.
+// and the session file that a killed program leaves and a clean end removes, with
+// nothing typed into a page in it.
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -11,10 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
+#include "browser/form1.h"
 #include "desktop/glib_handles.h"
+#include "engine/control/webkit_browser.h"
+#include "session/lost_session.h"
 #include "session/session_file.h"
+#include "support/file_bytes.h"
 #include "support/local_server.h"
+#include "support/loopback_engine.h"
 #include "support/run_until.h"
+#include "support/scripted_desktop_services.h"
 #include "support/temp_dir.h"
 
 namespace kv {
@@ -43,6 +51,11 @@ class ProgramStarts : public ::testing::Test {
     env = g_environ_setenv(env, "http_proxy", "http://127.0.0.1:9", TRUE);
     env = g_environ_setenv(env, "no_proxy", "127.0.0.1", TRUE);
     env = g_environ_setenv(env, "NO_AT_BRIDGE", "1", TRUE);
+    // The packaged filter lists would take a minute to compile at a first start.
+    const std::string settings = home.file("XDG_CONFIG_HOME") + "/kestrivane";
+    g_mkdir_with_parents(settings.c_str(), 0700);
+    g_file_set_contents((settings + "/content-blocking.ini").c_str(),
+                        "[Content blocking]\nEnabled=false\n", -1, nullptr);
     return OwnedStrv(env);
   }
 
@@ -160,6 +173,122 @@ TEST_F(ProgramStarts, ASecondStartOpensItsPageInTheRunningProgramWhichKeepsItsSe
   kill(next, SIGTERM);
   ASSERT_TRUE(test::run_until([&] { return gone(next); }, 30s));
   EXPECT_FALSE(session_file());
+}
+
+// A form that a user fills in and sends (by script here, once its page has loaded). The
+// page carries what is typed backwards, so that the engine's cache of it holds nothing.
+std::string posted_form(const std::string& action, const std::string& field,
+                        const std::string& typed) {
+  return "<form method=post action=" + action +
+         "><input name=user value=alice><input name=" + field +
+         " type=" + (field == "password" ? "password" : "text") +
+         "></form><script>onload = () => setTimeout(() => { if (history.length > 1) return; "
+         "const form = document.forms[0]; form." +
+         field + ".value = [...'" + std::string(typed.rbegin(), typed.rend()) +
+         "'].reverse().join(''); form.submit(); }, 50)</script>";
+}
+
+// How a form sends `text`: letters and digits as they are, spaces as +, the rest %XX.
+std::string form_encoded(const std::string& text) {
+  std::string encoded;
+  for (const unsigned char c : text) {
+    if (g_ascii_isalnum(c) || c == '*' || c == '-' || c == '.' || c == '_') {
+      encoded += static_cast<char>(c);
+    } else if (c == ' ') {
+      encoded += '+';
+    } else {
+      encoded += "%" + std::string(1, "0123456789ABCDEF"[c >> 4]) + "0123456789ABCDEF"[c & 15];
+    }
+  }
+  return encoded;
+}
+
+bool holds(const std::string& bytes, const std::string& secret) {
+  return bytes.find(secret) != std::string::npos ||
+         bytes.find(form_encoded(secret)) != std::string::npos;
+}
+
+bool base64_char(char c) {
+  return g_ascii_isalnum(c) || c == '+' || c == '/';
+}
+
+// The files under `folder` holding `secret` as typed, as a form sends it, or so inside a
+// base64 value.
+std::vector<std::string> files_holding(const std::string& folder, const std::string& secret) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string bytes = test::read_file(entry.path().string());
+    bool held = holds(bytes, secret);
+    for (std::size_t at = 0; at < bytes.size() && !held;) {
+      std::size_t end = at;
+      while (end < bytes.size() && base64_char(bytes[end])) ++end;
+      // Read from each of the four places a value may start within the run.
+      for (std::size_t skip = 0; end - at >= 16 && skip < 4 && !held; ++skip) {
+        gsize size = 0;
+        const std::string value = bytes.substr(at + skip, end - at - skip);
+        const OwnedChars decoded(reinterpret_cast<gchar*>(g_base64_decode(value.c_str(), &size)));
+        held = holds(std::string(decoded.get(), size), secret);
+      }
+      at = end + 1;
+    }
+    if (held) found.push_back(entry.path().string());
+  }
+  return found;
+}
+
+TEST_F(ProgramStarts, AKilledProgramKeepsNothingTypedAndItsPostedPagesAreNotPostedAgain) {
+  const std::string password = "Kv pw&7=Zq!";
+  const std::string card = "4111222233334444";
+  server.add_page("/signin.html", posted_form("/signin", "password", password));
+  // Signed in, the user goes on to another page.
+  server.add_page("/signin",
+                  "<title>Welcome</title><body onload=\"if (history.length == 2) "
+                  "setTimeout(() => location = '/further.html', 50)\">");
+  server.add_page("/further.html",
+                  "<title>Further</title><body onload=\"fetch('/further-loaded')\">");
+  server.add_page("/pay.html", posted_form("/pay", "card", card));
+  server.add_page("/pay", "<title>Paid</title>paid");
+
+  const GPid program = start({server.url("/signin.html"), server.url("/pay.html")});
+  ASSERT_TRUE(test::run_until(
+      [&] {
+        const auto session = session_file();
+        return session && session->windows.size() == 2 &&
+               session->windows[0].address == server.url("/further.html") &&
+               session->windows[1].address == server.url("/pay");
+      },
+      30s));
+  kill(program, SIGKILL);
+  ASSERT_TRUE(test::run_until([&] { return gone(program); }));
+  EXPECT_EQ(server.requests("POST /signin"), 1);
+  EXPECT_EQ(server.requests("POST /pay"), 1);
+  for (const std::string& secret : {password, card}) {
+    EXPECT_EQ(files_holding(home.path(), secret), std::vector<std::string>{}) << secret;
+  }
+
+  // Both windows come back with their Back lists; the payment's page loads by GET.
+  const auto lost = session_file();
+  ASSERT_EQ(lost->windows.size(), 2U);
+  test::keep_engine_on_loopback();
+  test::ScriptedDesktopServices services;
+  WebKitBrowserFactory browsers;
+  test::TempDir app_folder;
+  Program next{services, browsers, app_folder.path(), [] {}};
+  std::vector<Form1*> windows;
+  for (const SessionWindow& window : lost->windows) {
+    windows.push_back(&next.open_main_window(""));
+    reopen_window(*windows.back(), window);
+  }
+  ASSERT_TRUE(test::run_until(
+      [&] { return server.requests("/further-loaded") == 2 && server.requests("/pay") == 2; },
+      30s));
+  EXPECT_EQ(server.requests("POST /pay"), 1) << "the payment was sent again";
+  for (Form1* window : windows) EXPECT_TRUE(window->cmdBack.get_sensitive());
+  windows[0]->cmdBack.clicked();
+  EXPECT_TRUE(
+      test::run_until([&] { return windows[0]->wWeb.LocationURL() == server.url("/signin"); }));
+  EXPECT_EQ(server.requests("POST /signin"), 1);
 }
 
 }  // namespace

@@ -54,7 +54,9 @@ class LostSession : public ::testing::Test {
   std::vector<Glib::ustring> opened_with;
   test::TempDir dir;
   SessionStore store{dir.path()};
-  SessionKeeper keeper{store, [] { return std::vector<SessionWindow>{}; }, 10, 60000};
+  SessionKeeper keeper{store,
+                       [] { return std::vector<SessionWindow>{}; },
+                       {.gather_ms = 10, .windows_ms = 10, .titles_ms = 10, .settle_ms = 60000}};
 };
 
 TEST_F(LostSession, ReopenBringsBackEveryWindowOnceWithItsHistory) {

@@ -106,7 +106,11 @@ TEST_F(SessionFolder, MovesAsideWhatIsNotASessionFileAndStartsWithout) {
   ASSERT_TRUE(store.save(two_windows()));
   const std::string whole = session_file_text(two_windows());
   write(store.path(), whole.substr(0, whole.size() - 20));
+  ASSERT_EQ(chmod(store.path().c_str(), 0644), 0);  // as a copy put there by hand
   EXPECT_TRUE(refused_and_moved()) << "cut short";
+  struct stat bad {};
+  ASSERT_EQ(stat(store.bad_path().c_str(), &bad), 0);
+  EXPECT_EQ(bad.st_mode & 0777, 0600U) << "what is kept aside stays the user's";
 
   // Over the limit, however well-formed: never read in.
   write(store.path(), "");
@@ -123,13 +127,12 @@ TEST_F(SessionFolder, MovesAsideWhatIsNotASessionFileAndStartsWithout) {
 
 TEST_F(SessionFolder, GathersChangesIntoOneWriteAndKeepsTheRestoreMarkForAWhile) {
   int snapshots = 0;
-  SessionKeeper keeper(
-      store,
-      [&] {
-        ++snapshots;
-        return two_windows().windows;
-      },
-      100, 400);
+  SessionKeeper keeper(store,
+                       [&] {
+                         ++snapshots;
+                         return two_windows().windows;
+                       },
+                       {.gather_ms = 100, .windows_ms = 100, .titles_ms = 100, .settle_ms = 400});
   for (int i = 0; i < 50; ++i) keeper.changed();
   EXPECT_EQ(keeper.writes(), 0);
   ASSERT_TRUE(test::run_until([&] { return keeper.writes() == 1; }, 2s));

@@ -51,6 +51,8 @@ struct LocalServer::State {
                      GHashTable* /*query*/, gpointer data) {
     auto* state = static_cast<State*>(data);
     ++state->counts[path];
+    const std::string method = soup_server_message_get_method(message);
+    if (method != "GET") ++state->counts[method + " " + path];
     const auto page = state->pages.find(path);
     if (page == state->pages.end()) {
       soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);

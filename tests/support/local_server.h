@@ -35,7 +35,8 @@ class LocalServer {
   // "http://127.0.0.1:<port><path>", or https for a server with a certificate
   [[nodiscard]] std::string url(const std::string& path) const;
   [[nodiscard]] unsigned port() const;
-  // How many requests arrived for `path` (registered or not).
+  // How many requests arrived for `path` (registered or not); "POST <path>" counts those
+  // of that method alone.
   [[nodiscard]] int requests(const std::string& path) const;
 
  private:

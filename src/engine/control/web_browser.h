@@ -90,7 +90,8 @@ class WebBrowser {
   }
 
   // The control's history (Back and Forward lists with the current page) as bytes of the
-  // engine's own making; empty when it has none to give.
+  // engine's own making, without what a user typed into its pages and at most
+  // kLargestKeptHistory bytes long; empty when it has none to give.
   [[nodiscard]] virtual std::vector<std::uint8_t> SessionState() const = 0;
   // Takes back a history from SessionState and loads its current page; false (nothing
   // done) when the bytes are not one.
@@ -122,6 +123,9 @@ class WebBrowser {
   sigc::signal<void(WebBrowser*&, bool&)> NewWindow2;
   sigc::signal<void(const Glib::ustring&)> NavigateComplete2;
   sigc::signal<void(const Glib::ustring&)> DocumentComplete;
+  // The Back and Forward lists were filled other than by a navigation (a history taken
+  // back): whether each now holds a page.
+  sigc::signal<void(bool can_go_back, bool can_go_forward)> HistoryListChange;
   // The page took the whole screen (true) or gave it back (false).
   sigc::signal<void(bool)> FullScreenChange;
 

@@ -4,6 +4,7 @@
 
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
+#include "engine/control/kept_history.h"
 #include "engine/control/webkit_browser.h"
 #include "engine/pages/crash_page.h"
 #include "engine/pages/restore_page.h"
@@ -29,12 +30,16 @@ std::vector<std::uint8_t> WebKitBrowser::SessionState() const {
   gsize size = 0;
   const auto* data = static_cast<const std::uint8_t*>(g_bytes_get_data(bytes.get(), &size));
   if (data == nullptr) return {};
-  return {data, data + size};
+  // What a user typed into a page never leaves the engine.
+  return kept_history({data, size});
 }
 
 bool WebKitBrowser::RestoreSessionState(const std::vector<std::uint8_t>& state) {
   if (view_destroyed_ || state.empty()) return false;
-  const OwnedBytes bytes(g_bytes_new(state.data(), state.size()));
+  // A file of an older run may still hold posted forms: none is sent again.
+  const std::vector<std::uint8_t> kept = kept_history(state);
+  if (kept.empty()) return false;
+  const OwnedBytes bytes(g_bytes_new(kept.data(), kept.size()));
   // The engine checks the bytes' shape and gives nothing for any it does not know.
   const OwnedSessionState restored(webkit_web_view_session_state_new(bytes.get()));
   if (!restored) return false;
@@ -45,6 +50,9 @@ bool WebKitBrowser::RestoreSessionState(const std::vector<std::uint8_t>& state) 
       webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view_));
   if (current == nullptr) return false;
   webkit_web_view_go_to_back_forward_list_item(view_, current);
+  // The lists were filled without a navigation of their own.
+  HistoryListChange.emit(webkit_web_view_can_go_back(view_) != FALSE,
+                         webkit_web_view_can_go_forward(view_) != FALSE);
   return true;
 }
 

@@ -41,6 +41,11 @@ Desktop& desktop() {
   return services;
 }
 
+bool& failures_keep_partial_files() {
+  static bool keep = false;
+  return keep;
+}
+
 // The host a download comes from, as the user knows it from the address.
 std::string source_of(WebKitDownload* download) {
   const char* uri = webkit_uri_request_get_uri(webkit_download_get_request(download));
@@ -227,7 +232,7 @@ class Download : public std::enable_shared_from_this<Download> {
     }
     if (!window_) open_window();
     if (failure_) {
-      if (!partial_.empty()) discard_partial_file(partial_);
+      if (!partial_.empty() && !failures_keep_partial_files()) discard_partial_file(partial_);
       window_->show_failed(*failure_);
     } else {
       window_->show_done(final_, webkit_download_get_received_data_length(download_.get()));
@@ -327,6 +332,10 @@ std::size_t downloads_in_progress() {
 
 void cancel_all_downloads() {
   for (const auto& download : all_downloads()) download->cancel();
+}
+
+void keep_partial_files_of_failures() {
+  failures_keep_partial_files() = true;
 }
 
 }  // namespace kv

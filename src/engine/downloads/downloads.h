@@ -43,4 +43,9 @@ std::size_t downloads_in_progress();
 // of the program (the engine's processes end with it).
 void cancel_all_downloads();
 
+// The session is ending (the desktop logs out), and the engine's processes may go before
+// the program does: from now on a download that fails keeps its partial file under its
+// temporary name, so that what was received is not lost.
+void keep_partial_files_of_failures();
+
 }  // namespace kv
