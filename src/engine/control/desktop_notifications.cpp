@@ -2,9 +2,12 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
+#include <string>
 
 #include "desktop/glib_handles.h"
 #include "engine/profile/site_permissions.h"
@@ -16,9 +19,16 @@ constexpr const char* kService = "org.freedesktop.Notifications";
 constexpr const char* kPath = "/org/freedesktop/Notifications";
 // Kept for a click at most this many; a page that shows more has its oldest forgotten.
 constexpr std::size_t kMostKept = 64;
+// A site has at most this many on the screen: a new one takes the place of its oldest,
+// as the desktop's own programs do.
+constexpr std::size_t kOnScreenPerSite = 3;
+// About one a second per site, with a few at once; the rest are dropped.
+constexpr double kBurstPerSite = 5.0;
+constexpr double kPerSecondPerSite = 1.0;
 
 struct Shown {
   ObjectRef<WebKitNotification> notification;
+  std::string origin;
   GWeakRef view{};
   guint32 id = 0;  // the service's, once it answered
   bool closed_by_page = false;
@@ -31,11 +41,18 @@ struct Shown {
   Shown& operator=(Shown&&) = delete;
 };
 
+// What a site may still send now.
+struct SiteAllowance {
+  double left = kBurstPerSite;
+  gint64 counted_at = 0;
+};
+
 struct Service {
   ObjectRef<GDBusConnection> bus;
   guint64 next_key = 1;
   std::map<guint64, std::unique_ptr<Shown>> shown;  // by our own key, oldest first
   std::set<std::string> allowed_for_run;
+  std::map<std::string, SiteAllowance> allowances;  // by origin
 };
 
 Service& service() {
@@ -136,6 +153,40 @@ bool may_show(const std::string& origin) {
   return SitePermissions().decision(origin, SitePermission::kNotifications).value_or(false);
 }
 
+bool within_allowance(const std::string& origin) {
+  SiteAllowance& allowance = service().allowances[origin];
+  const gint64 now = g_get_monotonic_time();
+  if (allowance.counted_at != 0) {
+    const double seconds = static_cast<double>(now - allowance.counted_at) / G_USEC_PER_SEC;
+    allowance.left = std::min(kBurstPerSite, allowance.left + seconds * kPerSecondPerSite);
+  }
+  allowance.counted_at = now;
+  if (allowance.left < 1.0) return false;
+  allowance.left -= 1.0;
+  return true;
+}
+
+// The service's number of the site's oldest notification when the site has its fill on
+// the screen, for the new one to replace; 0 when there is room. Nothing when the oldest
+// has no number yet: the new one is dropped.
+std::optional<guint32> place_for(const std::string& origin) {
+  Service& s = service();
+  std::size_t on_screen = 0;
+  auto oldest = s.shown.end();
+  for (auto it = s.shown.begin(); it != s.shown.end(); ++it) {
+    if (it->second->origin != origin || it->second->closed_by_page) continue;
+    if (on_screen++ == 0) oldest = it;
+  }
+  if (on_screen < kOnScreenPerSite) return 0U;
+  const guint32 id = oldest->second->id;
+  if (id == 0) return std::nullopt;
+  // Taken out first, so that the page's close handler does not close the new one.
+  std::unique_ptr<Shown> replaced = std::move(oldest->second);
+  s.shown.erase(oldest);
+  webkit_notification_close(replaced->notification.get());
+  return id;
+}
+
 std::string host_of(const std::string& uri) {
   OwnedUri parsed(g_uri_parse(uri.c_str(), G_URI_FLAGS_NONE, nullptr));
   const char* host = parsed ? g_uri_get_host(parsed.get()) : nullptr;
@@ -145,15 +196,20 @@ std::string host_of(const std::string& uri) {
 gboolean on_show(WebKitWebView* view, WebKitNotification* notification, gpointer /*data*/) {
   const char* uri = webkit_web_view_get_uri(view);
   const std::string page = uri != nullptr ? uri : "";
+  const std::string origin = origin_of(page);
   // Handled either way: the engine's own handler would show what we dropped.
-  if (!may_show(origin_of(page))) return TRUE;
+  if (!may_show(origin)) return TRUE;
   GDBusConnection* connection = bus();
   if (connection == nullptr) return TRUE;
+  if (!within_allowance(origin)) return TRUE;
+  const auto replaces = place_for(origin);
+  if (!replaces) return TRUE;
   Service& s = service();
   while (s.shown.size() >= kMostKept) s.shown.erase(s.shown.begin());
   const guint64 key = s.next_key++;
   auto shown = std::make_unique<Shown>();
   shown->notification = ref_object(notification);
+  shown->origin = origin;
   g_weak_ref_set(&shown->view, view);
   g_signal_connect(notification, "closed", G_CALLBACK(on_closed_by_page), nullptr);
   s.shown.emplace(key, std::move(shown));
@@ -168,14 +224,14 @@ gboolean on_show(WebKitWebView* view, WebKitNotification* notification, gpointer
   g_variant_builder_init(&hints, G_VARIANT_TYPE("a{sv}"));
   g_variant_builder_add(&hints, "{sv}", "desktop-entry", g_variant_new_string("kestrivane"));
   const std::string host = host_of(page);
-  // Notification services read markup in the body; a page's text is shown as text.
+  // Notification services may read markup in either text; a page's text is shown as text.
+  OwnedChars plain_title(g_markup_escape_text(title != nullptr ? title : "", -1));
   OwnedChars plain_body(g_markup_escape_text(body != nullptr ? body : "", -1));
-  g_dbus_connection_call(
-      connection, kService, kPath, kService, "Notify",
-      g_variant_new("(susssasa{sv}i)", host.c_str(), 0U, "kestrivane",
-                    title != nullptr ? title : "", plain_body.get(), &actions, &hints, -1),
-      G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &on_notified,
-      reinterpret_cast<gpointer>(static_cast<guintptr>(key)));
+  g_dbus_connection_call(connection, kService, kPath, kService, "Notify",
+                         g_variant_new("(susssasa{sv}i)", host.c_str(), *replaces, "kestrivane",
+                                       plain_title.get(), plain_body.get(), &actions, &hints, -1),
+                         G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &on_notified,
+                         reinterpret_cast<gpointer>(static_cast<guintptr>(key)));
   return TRUE;
 }
 

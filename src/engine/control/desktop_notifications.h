@@ -9,7 +9,9 @@ namespace kv {
 // Sends the notifications of `view`'s pages to the desktop's notification service
 // (org.freedesktop.Notifications), named by the site's host. A site shows them only
 // while it is allowed to, remembered or for this run; a click on one brings the view's
-// window to the front and tells the page. Without a service they are dropped.
+// window to the front and tells the page. Without a service they are dropped. A site
+// keeps a few on the screen at most, each new one replacing its oldest, and sends about
+// one a second: the rest are dropped.
 void show_notifications_on_desktop(WebKitWebView* view);
 
 // The user let `origin` show notifications without remembering it: until the program ends.

@@ -9,13 +9,18 @@
 #include <optional>
 
 #include "desktop/control_name.h"
+#include "desktop/deliberate_press.h"
 #include "desktop/guarded.h"
+#include "engine/control/delegated_frames.h"
 #include "engine/control/desktop_notifications.h"
 
 namespace kv {
 namespace {
 
 enum Response { kAllow = 1, kDeny = 2 };
+
+// A page that asks over and over is answered once; more than this many are denied.
+constexpr std::size_t kMostRequestsPerQuestion = 32;
 
 std::optional<SitePermission> permission_asked(WebKitPermissionRequest* request) {
   if (WEBKIT_IS_GEOLOCATION_PERMISSION_REQUEST(request)) return SitePermission::kLocation;
@@ -72,6 +77,24 @@ std::string origin_of_page(WebKitWebView* view) {
   return origin_of(uri != nullptr ? uri : "");
 }
 
+// What lets a site see or hear the user is remembered only when the user ticks it.
+bool remembered_unless_unticked(SitePermission permission) {
+  switch (permission) {
+    case SitePermission::kLocation:
+    case SitePermission::kCamera:
+    case SitePermission::kMicrophone:
+    case SitePermission::kCameraAndMicrophone:
+    case SitePermission::kScreen:
+      return false;
+    default:
+      return true;
+  }
+}
+
+void deny(WebKitPermissionRequest* request) {
+  webkit_permission_request_deny(request);
+}
+
 }  // namespace
 
 PermissionQuestions::PermissionQuestions(WebKitWebView* view, Gtk::Overlay& overlay,
@@ -92,66 +115,117 @@ PermissionQuestions::~PermissionQuestions() {
   deny_all();
 }
 
+std::optional<PermissionQuestions::Asker> PermissionQuestions::page_asker(
+    WebKitWebView* view, WebKitPermissionRequest* request, SitePermission permission) {
+  if (permission == SitePermission::kWebsiteData) {
+    // A frame of another site asks; its name is all the engine gives, and an answer
+    // about one frame on one page is not kept.
+    const char* domain = webkit_website_data_access_permission_request_get_requesting_domain(
+        WEBKIT_WEBSITE_DATA_ACCESS_PERMISSION_REQUEST(request));
+    if (domain == nullptr || *domain == '\0') return std::nullopt;
+    return Asker{std::string("data ") + domain, "", domain};
+  }
+  // A window whose load was stopped, a local file: no site to name or to hold to it.
+  std::string origin = origin_of_page(view);
+  if (origin.empty()) return std::nullopt;
+  return Asker{origin, origin, origin_display_name(origin)};
+}
+
+std::optional<PermissionQuestions::Asker> PermissionQuestions::asker_among_frames(
+    const Asker& page, const std::optional<std::string>& frame) {
+  if (!frame) return std::nullopt;
+  if (frame->empty()) return page;
+  // The page or its frame asked, and the engine does not say which: both are named, and
+  // the answer is kept for neither.
+  return Asker{*frame + " in " + page.key, "",
+               origin_display_name(*frame) + ", in a frame of " + page.words + ","};
+}
+
 gboolean PermissionQuestions::on_request(WebKitWebView* view, WebKitPermissionRequest* request,
                                          gpointer self) {
   const auto permission = permission_asked(request);
   if (!permission) return FALSE;
   auto* questions = static_cast<PermissionQuestions*>(self);
-  std::string origin = origin_of_page(view);
-  std::string asker = origin_display_name(origin);
-  if (*permission == SitePermission::kWebsiteData) {
-    // A frame of another site asks; its name is all the engine gives, and an answer
-    // about one frame on one page is not kept.
-    const char* domain = webkit_website_data_access_permission_request_get_requesting_domain(
-        WEBKIT_WEBSITE_DATA_ACCESS_PERMISSION_REQUEST(request));
-    asker = domain != nullptr ? domain : "";
-    origin.clear();
-  }
-  if (const auto decision = remembered(questions->store_, origin, *permission)) {
-    if (*decision) {
-      webkit_permission_request_allow(request);
-    } else {
-      webkit_permission_request_deny(request);
-    }
+  // The page that asks is on its way out: the view's address already names the next.
+  const auto page =
+      questions->page_leaving_ ? std::nullopt : page_asker(view, request, *permission);
+  if (!page || *permission == SitePermission::kWebsiteData) {
+    questions->decide(request, *permission, page);
     return TRUE;
   }
-  if (asker.empty()) asker = "This page";
-  guarded([&] { questions->ask(request, *permission, origin, asker); });
+  find_delegated_frame(
+      view, *permission,
+      [questions, alive = std::weak_ptr<bool>(questions->alive_), number = questions->page_number_,
+       held = std::shared_ptr<WebKitPermissionRequest>(ref_object(request)),
+       permission = *permission, page = *page](const std::optional<std::string>& frame) {
+        // Gone, or another page came in meanwhile: the question has no page to stand for.
+        if (alive.expired() || number != questions->page_number_) {
+          deny(held.get());
+          return;
+        }
+        questions->decide(held.get(), permission, asker_among_frames(page, frame));
+      });
   return TRUE;
 }
 
+void PermissionQuestions::decide(WebKitPermissionRequest* request, SitePermission permission,
+                                 const std::optional<Asker>& asker) {
+  if (!asker) {
+    deny(request);
+    return;
+  }
+  if (const auto decision = remembered(store_, asker->origin, permission)) {
+    if (*decision) {
+      webkit_permission_request_allow(request);
+    } else {
+      deny(request);
+    }
+    return;
+  }
+  guarded([&] { ask(request, permission, *asker); });
+}
+
 void PermissionQuestions::ask(WebKitPermissionRequest* request, SitePermission permission,
-                              const std::string& origin, const std::string& asker) {
+                              const Asker& asker) {
   for (auto& question : questions_) {
-    if (question->permission == permission && question->origin == origin) {
-      question->requests.push_back(ref_object(request));
+    if (question->permission == permission && question->key == asker.key) {
+      if (question->requests.size() >= kMostRequestsPerQuestion) {
+        deny(request);
+      } else {
+        question->requests.push_back(ref_object(request));
+      }
       return;
     }
   }
   auto question = std::make_unique<Question>();
   question->permission = permission;
-  question->origin = origin;
+  question->key = asker.key;
+  question->origin = asker.origin;
   question->requests.push_back(ref_object(request));
   question->bar = std::make_unique<Gtk::InfoBar>();
   Gtk::InfoBar& bar = *question->bar;
   set_control_name(bar, "PermissionQuestion");
   bar.set_message_type(Gtk::MESSAGE_QUESTION);
-  auto* text = Gtk::make_managed<Gtk::Label>(asker + " " + permission_question(permission));
+  auto* text = Gtk::make_managed<Gtk::Label>(asker.words + " " + permission_question(permission));
   set_control_name(*text, "lblQuestion");
   text->set_xalign(0.0F);
   text->set_line_wrap(true);
   text->set_selectable(false);
   auto* keep = Gtk::make_managed<Gtk::CheckButton>("_Remember this decision", true);
   set_control_name(*keep, "chkRemember");
-  keep->set_active(true);
-  keep->set_visible(!origin.empty());
+  keep->set_active(remembered_unless_unticked(permission));
+  keep->set_visible(!asker.origin.empty());
   keep->set_no_show_all(true);
+  guard_button(*keep, GTK_WIDGET(view_));
   auto* content = dynamic_cast<Gtk::Container*>(bar.get_content_area());
   if (content != nullptr) {
     content->add(*text);
     content->add(*keep);
   }
-  set_control_name(*bar.add_button("_Allow", kAllow), "cmdAllow");
+  Gtk::Button* allow = bar.add_button("_Allow", kAllow);
+  set_control_name(*allow, "cmdAllow");
+  // Presses on the page count too: a page can make the bar come up under a click.
+  guard_button(*allow, GTK_WIDGET(view_));
   set_control_name(*bar.add_button("_Deny", kDeny), "cmdDeny");
   Question* asked = question.get();
   bar.signal_response().connect([this, asked, keep](int response) {
@@ -215,7 +289,24 @@ gboolean PermissionQuestions::on_query(WebKitWebView* /*view*/, WebKitPermission
 
 void PermissionQuestions::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event,
                                           gpointer self) {
-  if (event == WEBKIT_LOAD_STARTED) static_cast<PermissionQuestions*>(self)->deny_all();
+  auto* questions = static_cast<PermissionQuestions*>(self);
+  switch (event) {
+    case WEBKIT_LOAD_STARTED:
+      questions->page_leaving_ = true;
+      ++questions->page_number_;
+      questions->deny_all();
+      break;
+    case WEBKIT_LOAD_COMMITTED:
+      questions->page_leaving_ = false;
+      ++questions->page_number_;
+      questions->deny_all();
+      break;
+    case WEBKIT_LOAD_FINISHED:  // after a failed or stopped load the old page stays
+      questions->page_leaving_ = false;
+      break;
+    case WEBKIT_LOAD_REDIRECTED:
+      break;
+  }
 }
 
 }  // namespace kv

@@ -5,6 +5,7 @@
 #include <webkit2/webkit2.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,9 @@ namespace kv {
 // remembered decisions when there is one, otherwise by a question bar over the top of the
 // page area, which the page cannot reach or move. Questions of one kind from one page
 // are answered together; each kind gets a bar of its own, stacked. A question belongs
-// to the page that asked: loading another page denies it and takes its bar away.
+// to the page that asked: the start and the commit of another page deny it and take its
+// bar away, and what a page asks while another is on its way in is denied at once. A
+// question names the site that asked; one whose site is not known is denied unasked.
 class PermissionQuestions {
  public:
   // `overlay` holds `view` and outlives this object's use of it.
@@ -36,9 +39,17 @@ class PermissionQuestions {
   [[nodiscard]] std::size_t asked() const { return questions_.size(); }
 
  private:
+  // Who asks, as the question names them.
+  struct Asker {
+    std::string key;     // tells questions of one kind apart
+    std::string origin;  // empty: not one to remember
+    std::string words;   // "127.0.0.1:8080"
+  };
+
   struct Question {
     SitePermission permission;
-    std::string origin;  // empty: not one to remember
+    std::string key;
+    std::string origin;
     std::vector<ObjectRef<WebKitPermissionRequest>> requests;
     std::unique_ptr<Gtk::InfoBar> bar;
   };
@@ -46,9 +57,18 @@ class PermissionQuestions {
   static gboolean on_request(WebKitWebView* view, WebKitPermissionRequest* request, gpointer self);
   static gboolean on_query(WebKitWebView* view, WebKitPermissionStateQuery* query, gpointer self);
   static void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
+  // The site of the page, or nothing when it has none to name and hold to its answer.
+  static std::optional<Asker> page_asker(WebKitWebView* view, WebKitPermissionRequest* request,
+                                         SitePermission permission);
+  // What the page's frames tell of who asked: the page, a frame of another site, or nobody
+  // known (nothing).
+  static std::optional<Asker> asker_among_frames(const Asker& page,
+                                                 const std::optional<std::string>& frame);
 
-  void ask(WebKitPermissionRequest* request, SitePermission permission, const std::string& origin,
-           const std::string& asker);
+  void decide(WebKitPermissionRequest* request, SitePermission permission,
+              const std::optional<Asker>& asker);
+
+  void ask(WebKitPermissionRequest* request, SitePermission permission, const Asker& asker);
   void answer(Question* question, bool allow, bool remember);
   void deny_all();
 
@@ -56,6 +76,9 @@ class PermissionQuestions {
   Gtk::Box stack_{Gtk::ORIENTATION_VERTICAL};
   SitePermissions store_;
   std::vector<std::unique_ptr<Question>> questions_;
+  bool page_leaving_ = false;  // between a load's start and its commit or end
+  unsigned page_number_ = 0;   // counts the loads started and committed
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace kv

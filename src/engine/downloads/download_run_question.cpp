@@ -9,6 +9,7 @@
 #include <fstream>
 #include <utility>
 
+#include "desktop/deliberate_press.h"
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 
@@ -93,7 +94,8 @@ void run_download_run_question(const RunQuestion& question, std::function<void(b
                              "\n\nOpening a file of this type can run a program on this "
                              "computer. Open it only if you trust where it came from.");
   dialog->add_button("_Cancel", Gtk::RESPONSE_CANCEL);
-  dialog->add_button("_Open", Gtk::RESPONSE_ACCEPT);
+  // The question can come up under a click meant for the page.
+  guard_button(*dialog->add_button("_Open", Gtk::RESPONSE_ACCEPT));
   dialog->set_default_response(Gtk::RESPONSE_CANCEL);
   dialog->signal_response().connect([dialog, answer = std::move(answer)](int response) mutable {
     if (!answer) return;  // answered already
