@@ -1,0 +1,62 @@
+#include "engine/control/spare_view.h"
+
+#include "engine/control/web_engine.h"
+
+namespace kv {
+namespace {
+
+// Long enough for the window that asked to settle: the spare's start costs a core too.
+constexpr guint kMakeAfterMs = 1500;
+
+struct Spare {
+  bool kept = false;
+  guint timer = 0;
+  ObjectRef<WebKitWebView> view;
+};
+
+// Lives until exit, as the shared context does.
+Spare& spare() {
+  static Spare* const made = new Spare;
+  return *made;
+}
+
+void make_spare() {
+  Spare& s = spare();
+  if (s.view) return;
+  GtkWidget* made =
+      GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", shared_web_context(), "settings",
+                              shared_web_settings(), nullptr));
+  s.view.reset(WEBKIT_WEB_VIEW(g_object_ref_sink(made)));
+  // A script starts the view's web process without a page or a Back entry; the first
+  // load of the view's own (any site) reuses that process.
+  webkit_web_view_evaluate_javascript(s.view.get(), "0", -1, nullptr, nullptr, nullptr, nullptr,
+                                      nullptr);
+}
+
+void make_spare_soon() {
+  Spare& s = spare();
+  if (!s.kept || s.view || s.timer != 0) return;
+  s.timer = g_timeout_add_full(
+      G_PRIORITY_LOW, kMakeAfterMs,
+      [](gpointer) -> gboolean {
+        spare().timer = 0;
+        make_spare();
+        return G_SOURCE_REMOVE;
+      },
+      nullptr, nullptr);
+}
+
+}  // namespace
+
+void keep_spare_view() {
+  spare().kept = true;
+  make_spare_soon();
+}
+
+ObjectRef<WebKitWebView> take_spare_view() {
+  ObjectRef<WebKitWebView> taken = std::move(spare().view);
+  if (taken) make_spare_soon();
+  return taken;
+}
+
+}  // namespace kv
