@@ -5,8 +5,11 @@
 namespace kv {
 namespace {
 
-// Long enough for the window that asked to settle: the spare's start costs a core too.
-constexpr guint kMakeAfterMs = 1500;
+// The first as soon as the page that asked for it has loaded, before a user types an
+// address; the next ones once the window that took one has had time for its own page:
+// starting a web process costs a core for a moment.
+constexpr guint kFirstAfterMs = 100;
+constexpr guint kNextAfterMs = 1500;
 
 struct Spare {
   bool kept = false;
@@ -33,11 +36,11 @@ void make_spare() {
                                       nullptr);
 }
 
-void make_spare_soon() {
+void make_spare_soon(guint after_ms) {
   Spare& s = spare();
   if (!s.kept || s.view || s.timer != 0) return;
   s.timer = g_timeout_add_full(
-      G_PRIORITY_LOW, kMakeAfterMs,
+      G_PRIORITY_LOW, after_ms,
       [](gpointer) -> gboolean {
         spare().timer = 0;
         make_spare();
@@ -50,12 +53,12 @@ void make_spare_soon() {
 
 void keep_spare_view() {
   spare().kept = true;
-  make_spare_soon();
+  make_spare_soon(kFirstAfterMs);
 }
 
 ObjectRef<WebKitWebView> take_spare_view() {
   ObjectRef<WebKitWebView> taken = std::move(spare().view);
-  if (taken) make_spare_soon();
+  if (taken) make_spare_soon(kNextAfterMs);
   return taken;
 }
 
