@@ -21,6 +21,7 @@
 #include "desktop/guarded.h"
 #include "desktop/product_art.h"
 #include "desktop/program_style.h"
+#include "engine/control/spare_view.h"
 #include "engine/control/webkit_browser.h"
 #include "engine/downloads/downloads.h"
 #include "engine/pages/crash_page.h"
@@ -38,6 +39,17 @@ constexpr const char* kApplicationId = "example.palvenna.Kestrivane";
 // has loaded, it draws.
 Form1& drawn_once_loaded(Form1& form) {
   if (auto* web = dynamic_cast<WebKitBrowser*>(&form.wWeb)) redraw_after_first_load(web->view());
+  return form;
+}
+
+// Once the program's first page has loaded, a web process is kept ready for the next
+// window, which a later start's address or New Window opens.
+Form1& spare_after_first_page(Form1& form) {
+  auto once = std::make_shared<sigc::connection>();
+  *once = form.wWeb.DocumentComplete.connect([once](const Glib::ustring&) {
+    once->disconnect();
+    keep_spare_view();
+  });
   return form;
 }
 
@@ -128,7 +140,7 @@ class BrowserApplication {
     }
     if (lost_) offer_lost();
     for (const std::string& address : line.addresses) {
-      drawn_once_loaded(program_->open_main_window(address));
+      spare_after_first_page(drawn_once_loaded(program_->open_main_window(address)));
     }
   }
 
@@ -151,7 +163,7 @@ class BrowserApplication {
           if (lost_) {
             offer_lost();
           } else {
-            program_->open_first_main_window();
+            spare_after_first_page(program_->open_first_main_window());
           }
         },
         [this] { program_->end_program(); });
@@ -171,7 +183,7 @@ class BrowserApplication {
         },
         keeper_);
     lost_.reset();
-    form.show();
+    spare_after_first_page(form).show();
   }
 
   // Asks first while a download runs, as File > Close does. The desktop may not wait for

@@ -49,7 +49,9 @@ Form1& Program::load_main_window(WebBrowser* related) {
 }
 
 Form1& Program::make_main_window(WebBrowser* related, const Glib::ustring& address) {
-  auto form = std::make_unique<Form1>(browsers_.create(related), browsers_.create(nullptr));
+  // The page's control first: a web process kept ready goes to it, not to the folder pane.
+  std::unique_ptr<WebBrowser> page = browsers_.create(related);
+  auto form = std::make_unique<Form1>(std::move(page), browsers_.create(nullptr));
   Form1& added = *form;
   windows_.push_back(std::move(form));
   attach_behaviour(added);

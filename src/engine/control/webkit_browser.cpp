@@ -17,6 +17,7 @@
 #include "engine/control/kept_selection.h"
 #include "engine/control/page_focus_wait.h"
 #include "engine/control/program_world.h"
+#include "engine/control/spare_view.h"
 #include "engine/control/webkit_page_commands.h"
 #include "engine/control/window_request_address.h"
 #include "engine/pages/certificate_page.h"
@@ -71,11 +72,14 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
     made = webkit_web_view_new_with_related_view(related->view());
     opener_view_ = related->view();
     g_object_add_weak_pointer(G_OBJECT(opener_view_), reinterpret_cast<gpointer*>(&opener_view_));
+  } else if (ObjectRef<WebKitWebView> spare = take_spare_view()) {
+    made = GTK_WIDGET(spare.release());  // its one reference is ours, sunk already
   } else {
     made = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", shared_web_context(),
                                    "settings", shared_web_settings(), nullptr));
   }
-  held_view_.reset(WEBKIT_WEB_VIEW(g_object_ref_sink(made)));
+  held_view_.reset(
+      WEBKIT_WEB_VIEW(g_object_is_floating(made) != FALSE ? g_object_ref_sink(made) : made));
   view_ = held_view_.get();
   gtk_widget_show(made);
   gtk_container_add(GTK_CONTAINER(area_->gobj()), made);

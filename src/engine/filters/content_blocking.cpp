@@ -1,5 +1,9 @@
 #include "engine/filters/content_blocking.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 
 #include "engine/filters/list_reports.h"
@@ -9,6 +13,21 @@ namespace kv {
 namespace {
 
 constexpr guint kRefetchCheckSeconds = 60 * 60;
+
+// Converting and compiling a list leaves tens of MiB free but held in the allocator (the
+// converter's worker thread has an arena of its own), which a later start that loads the
+// lists never takes: handed back once the engine has let go of the compiled text.
+void give_back_compiling_memory() {
+#if defined(__GLIBC__)
+  g_timeout_add_seconds(
+      1,
+      [](gpointer) -> gboolean {
+        malloc_trim(0);
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
+#endif
+}
 
 }  // namespace
 
@@ -109,8 +128,10 @@ void ContentBlocking::reload() {
           if (!alive.expired() && generation == 1 && looking_ > 0) --looking_;
         },
         [this, alive, generation, i](std::vector<OwnedFilter> parts, ListReport report,
-                                     bool /*stored*/) {
-          if (!alive.expired()) on_ready(generation, i, std::move(parts), std::move(report));
+                                     bool stored) {
+          if (alive.expired()) return;
+          if (!stored) converted_this_round_ = true;
+          on_ready(generation, i, std::move(parts), std::move(report));
         });
   }
 }
@@ -138,6 +159,8 @@ void ContentBlocking::on_ready(unsigned generation, std::size_t index,
   reports_ = next_reports_;
   save_list_reports(reports_path(places_.store_dir), reports_);
   compiled_.prune(keep);
+  if (converted_this_round_) give_back_compiling_memory();
+  converted_this_round_ = false;
   changed_.emit();
 }
 

@@ -70,6 +70,7 @@ class ContentBlocking {
   gint64 started_ = 0;
   bool started_once_ = false;
   bool lists_loaded_ = false;
+  bool converted_this_round_ = false;  // a list of this reload was compiled, not loaded
   guint refetch_timer_ = 0;
   ObjectRef<GFileMonitor> monitor_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
