@@ -128,6 +128,10 @@ WebKitBrowser::~WebKitBrowser() {
   const bool shares_process = leave_process_group();
   if (view_destroyed_) return;
   if (has_been_full_screen(view_)) {
+    // Whatever ends its process from here on, nobody is to be told.
+    g_signal_handlers_disconnect_matched(
+        view_, G_SIGNAL_MATCH_ID, g_signal_lookup("web-process-terminated", WEBKIT_TYPE_WEB_VIEW),
+        0, nullptr, nullptr, nullptr);
     if (shares_process) {
       // Its web process serves other windows' pages: the view is kept, out of every
       // window and on an empty page, until the program ends.
@@ -139,10 +143,7 @@ WebKitBrowser::~WebKitBrowser() {
     }
     // The engine (2.50) fails within a second once a view that had the screen is
     // destroyed while its web process lives on: a late call of that page reaches the
-    // gone view. Its process ends first, with nobody to tell.
-    g_signal_handlers_disconnect_matched(
-        view_, G_SIGNAL_MATCH_ID, g_signal_lookup("web-process-terminated", WEBKIT_TYPE_WEB_VIEW),
-        0, nullptr, nullptr, nullptr);
+    // gone view. Its process ends first.
     webkit_web_view_terminate_web_process(view_);
   }
   gtk_widget_destroy(GTK_WIDGET(view_));
