@@ -1,8 +1,12 @@
 // Full screen in a main window of the program, on the real engine.
 #include <gtest/gtest.h>
 #include <gtkmm/fixed.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <set>
 
 #include "app/program.h"
 #include "browser/form1.h"
@@ -10,8 +14,10 @@
 #include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
+#include "support/screen_pixels.h"
 #include "support/scripted_desktop_services.h"
 #include "support/temp_dir.h"
+#include "support/widget_events.h"
 
 // Last: X11's headers define None and Bool, which GoogleTest's own headers use.
 #include <gdk/gdkx.h>
@@ -62,8 +68,45 @@ bool press_key(Form1& form, const char* key) {
   return true;
 }
 
+std::string proc_field(const std::string& pid, const std::string& file, const char* prefix) {
+  std::ifstream in("/proc/" + pid + "/" + file);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(prefix, 0) == 0) return line.substr(std::string(prefix).size());
+  }
+  return "";
+}
+
+// The web processes that this program started, inside their sandboxes.
+std::set<int> web_processes() {
+  std::set<int> found;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string pid = entry.path().filename();
+    if (proc_field(pid, "comm", "") != "WebKitWebProces") continue;
+    for (std::string at = pid; !at.empty() && at != "0" && at != "1";
+         at = proc_field(at, "status", "PPid:\t")) {
+      if (at == std::to_string(::getpid())) found.insert(std::stoi(pid));
+    }
+  }
+  return found;
+}
+
+Gtk::Widget* named(Gtk::Widget& root, const char* name) {
+  std::vector<Gtk::Widget*> widgets;
+  test::collect_widgets(root, widgets);
+  for (Gtk::Widget* widget : widgets) {
+    if (widget->get_name() == name) return widget;
+  }
+  return nullptr;
+}
+
 class FullScreenInTheProgram : public ::testing::Test {
  protected:
+  // Clicks the page's button and waits until the page has the screen.
+  static void take_screen(Form1& form) {
+    test::click(dynamic_cast<WebKitBrowser&>(form.wWeb), 50, 50);
+    ASSERT_TRUE(test::run_until([&] { return !form.menu_bar.get_visible(); }));
+  }
+
   Form1& open_page() {
     server.add_page("/video.html",
                     "<title>Video</title><button id='b' style='position:absolute;left:0;top:0;"
@@ -109,9 +152,6 @@ TEST_F(FullScreenInTheProgram, F11PutsTheWholeWindowInFullScreenAndBack) {
   EXPECT_TRUE(test::run_until([&] { return !full(); }));
 }
 
-// Last of its process: the engine (2.50.6) fails at the next page load of any view once a
-// view that had the full screen is destroyed (the control keeps such views to the end;
-// a test without a window manager does not reach that failure every time).
 TEST_F(FullScreenInTheProgram, APageTakesTheScreenAloneAndEscapeRestoresTheLayoutToThePixel) {
   Form1& form = open_page();
   const auto before = layout_of(form);
@@ -137,6 +177,68 @@ TEST_F(FullScreenInTheProgram, APageTakesTheScreenAloneAndEscapeRestoresTheLayou
   ASSERT_TRUE(test::run_until([&] { return layout_of(form) == before; }));
   EXPECT_TRUE(form.cmdBack.get_visible());
   EXPECT_TRUE(form.menu_bar.get_visible());
+}
+
+}  // namespace
+}  // namespace kv
+
+namespace kv {
+namespace {
+
+TEST_F(FullScreenInTheProgram, TheNoticeOverAPageInFullScreenNamesItsSiteAndGoes) {
+  Form1& form = open_page();
+  auto* notice = named(form, "FullScreenNotice");
+  auto* site = dynamic_cast<Gtk::Label*>(named(form, "lblFullScreenSite"));
+  ASSERT_TRUE(notice != nullptr && site != nullptr);
+  EXPECT_FALSE(notice->get_mapped());
+  take_screen(form);
+  ASSERT_TRUE(test::run_until([&] { return notice->get_mapped(); }));
+  const auto shown = std::chrono::steady_clock::now();
+  EXPECT_EQ(site->get_text(), "127.0.0.1:" + std::to_string(server.port()));
+  // At the top of the screen, and drawn there over the page's white.
+  EXPECT_TRUE(test::run_until([&] {
+    int x = 0;
+    int y = 0;
+    notice->translate_coordinates(form, 0, 0, x, y);
+    return y < 50;
+  }));
+  ASSERT_TRUE(test::run_until(
+      [&] { return test::screen_pixel(*notice, 4, notice->get_allocated_height() / 2)[0] < 100; }));
+  EXPECT_TRUE(test::run_until([&] { return !notice->get_mapped(); }, std::chrono::seconds(10)));
+  EXPECT_GE(std::chrono::steady_clock::now() - shown, std::chrono::seconds(3));
+  EXPECT_FALSE(form.menu_bar.get_visible()) << "the page keeps the screen";
+}
+
+TEST_F(FullScreenInTheProgram, AClosedWindowThatHadTheScreenEndsItsWebProcess) {
+  Form1& first = open_page();
+  const std::set<int> before = web_processes();
+  Form1& second = program.open_main_window(server.url("/video.html"));
+  ASSERT_TRUE(test::run_until(
+      [&] { return second.get_title() == "Video" && second.lblStatus.get_text() == "Done"; }));
+  std::set<int> its_own;
+  for (int pid : web_processes()) {
+    if (before.count(pid) == 0) its_own.insert(pid);
+  }
+  ASSERT_FALSE(its_own.empty());
+  take_screen(second);
+  ASSERT_TRUE(press_key(second, "Escape"));
+  ASSERT_TRUE(test::run_until([&] { return second.menu_bar.get_visible(); }));
+  test::close_box(second);
+  EXPECT_TRUE(test::run_until(
+      [&] {
+        return std::none_of(its_own.begin(), its_own.end(), [](int pid) {
+          return std::filesystem::exists("/proc/" + std::to_string(pid));
+        });
+      },
+      std::chrono::seconds(10)));
+  // The engine goes on loading pages in the windows left.
+  for (const char* title : {"One", "Two"}) {
+    server.add_page(std::string("/") + title, std::string("<title>") + title + "</title>");
+    first.cboURL_entry().set_text(server.url(std::string("/") + title));
+    first.cmdGo.clicked();
+    EXPECT_TRUE(test::run_until(
+        [&] { return first.get_title() == title && first.lblStatus.get_text() == "Done"; }));
+  }
 }
 
 }  // namespace

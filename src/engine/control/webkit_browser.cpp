@@ -4,6 +4,7 @@
 #include <gtkmm/widget.h>
 
 #include <cmath>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "engine/control/content_blocking_views.h"
 #include "engine/control/desktop_notifications.h"
 #include "engine/control/full_screen_events.h"
+#include "engine/control/full_screen_notice.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
 #include "engine/control/page_focus_wait.h"
@@ -62,6 +64,12 @@ bool is_editing_command(std::int32_t cmd) {
   }
 }
 
+// Live views by their group: related views share one web process.
+std::map<std::uint64_t, int>& process_groups() {
+  static std::map<std::uint64_t, int> groups;
+  return groups;
+}
+
 }  // namespace
 
 WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
@@ -81,6 +89,9 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   held_view_.reset(
       WEBKIT_WEB_VIEW(g_object_is_floating(made) != FALSE ? g_object_ref_sink(made) : made));
   view_ = held_view_.get();
+  static std::uint64_t groups_made = 0;
+  process_group_ = related != nullptr ? related->process_group_ : ++groups_made;
+  ++process_groups()[process_group_];
   gtk_widget_show(made);
   gtk_container_add(GTK_CONTAINER(area_->gobj()), made);
   area_->show();
@@ -93,8 +104,15 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   follow_content_blocking(view_);
   questions_ = std::make_unique<PermissionQuestions>(view_, *area_);
   show_notifications_on_desktop(view_);
+  full_screen_notice_ = std::make_unique<FullScreenNotice>(*area_);
   report_full_screen(view_, [this, alive = std::weak_ptr<bool>(alive_)](bool full) {
-    if (!alive.expired()) FullScreenChange.emit(full);
+    if (alive.expired()) return;
+    if (full) {
+      full_screen_notice_->show_for(current_uri());
+    } else {
+      full_screen_notice_->hide();
+    }
+    FullScreenChange.emit(full);
   });
   connect_events();
 }
@@ -111,18 +129,37 @@ WebKitBrowser::~WebKitBrowser() {
     g_object_remove_weak_pointer(G_OBJECT(opener_view_),
                                  reinterpret_cast<gpointer*>(&opener_view_));
   }
+  const bool shares_process = leave_process_group();
   if (view_destroyed_) return;
   if (has_been_full_screen(view_)) {
-    // The engine (2.50) crashes at a later load in any view once a view that had the
-    // screen is destroyed; such a view is kept, out of every window and on an empty
-    // page, until the program ends.
-    static std::vector<ObjectRef<WebKitWebView>> kept;
-    gtk_container_remove(GTK_CONTAINER(area_->gobj()), GTK_WIDGET(view_));
-    webkit_web_view_load_uri(view_, "about:blank");
-    kept.push_back(std::move(held_view_));
-    return;
+    // Whatever ends its process from here on, nobody is to be told.
+    g_signal_handlers_disconnect_matched(
+        view_, G_SIGNAL_MATCH_ID, g_signal_lookup("web-process-terminated", WEBKIT_TYPE_WEB_VIEW),
+        0, nullptr, nullptr, nullptr);
+    if (shares_process) {
+      // Its web process serves other windows' pages: the view is kept, out of every
+      // window and on an empty page, until the program ends.
+      static std::vector<ObjectRef<WebKitWebView>> kept;
+      gtk_container_remove(GTK_CONTAINER(area_->gobj()), GTK_WIDGET(view_));
+      webkit_web_view_load_uri(view_, "about:blank");
+      kept.push_back(std::move(held_view_));
+      return;
+    }
+    // The engine (2.50) fails within a second once a view that had the screen is
+    // destroyed while its web process lives on: a late call of that page reaches the
+    // gone view. Its process ends first.
+    webkit_web_view_terminate_web_process(view_);
   }
   gtk_widget_destroy(GTK_WIDGET(view_));
+}
+
+bool WebKitBrowser::leave_process_group() {
+  auto& groups = process_groups();
+  const auto group = groups.find(process_group_);
+  if (group == groups.end()) return false;
+  if (--group->second > 0) return true;
+  groups.erase(group);
+  return false;
 }
 
 Gtk::Widget& WebKitBrowser::widget() {

@@ -17,6 +17,8 @@ class Widget;
 
 namespace kv {
 
+class FullScreenNotice;
+
 // The browser control on WebKitGTK.
 //
 // The control holds its own reference on the view, so it may be destroyed before or
@@ -93,13 +95,17 @@ class WebKitBrowser : public WebBrowser {
   void complete_document();
   void cancel_title_query();
   [[nodiscard]] Glib::ustring current_uri() const;
+  // Whether another live view still shares this one's web process.
+  bool leave_process_group();
 
   ObjectRef<WebKitWebView> held_view_;  // our own reference, which view_ names
   WebKitWebView* view_ = nullptr;
   // The page area: the view, with the sites' questions over its top.
   std::unique_ptr<Gtk::Overlay> area_ = std::make_unique<Gtk::Overlay>();
   std::unique_ptr<PermissionQuestions> questions_;
+  std::unique_ptr<FullScreenNotice> full_screen_notice_;
   WebKitWebView* opener_view_ = nullptr;  // compared only, never used
+  std::uint64_t process_group_ = 0;       // the views that share this one's web process
   bool view_destroyed_ = false;           // the container destroyed the view already
   gint64 focused_at_ = 0;                 // when the view last took the focus
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for deferred commands
