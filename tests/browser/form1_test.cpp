@@ -115,7 +115,9 @@ TEST_F(Form1Layout, GoIsTheDefaultButtonAndHasTheFocus) {
 }
 
 TEST_F(Form1Layout, TabMovesThroughTheControlsInOrder) {
-  // Let the window system's focus events for the new window settle first.
+  // Let the window system's focus events for the new window settle first: a busy
+  // machine hands the focus over later than an idle one.
+  (void)test::run_until([&] { return f.form.has_toplevel_focus(); }, std::chrono::seconds(2));
   (void)test::run_until([] { return false; }, std::chrono::milliseconds(300));
   test::press_key(f.form, GDK_KEY_Tab);
   ASSERT_EQ(f.form.active_control_name(), "cmdHome");

@@ -89,7 +89,7 @@ TEST_F(ImportExportTest, AHostileFileChangesNothingAndAnExportReadsBack) {
   w.optSources.back()->set_active(true);
   w.cmdImport.clicked();
   ASSERT_TRUE(test::run_until([&] { return !ie->running(); }, std::chrono::seconds(20)));
-  EXPECT_EQ(w.lblSummary.get_text(), std::string("Nothing was imported: ") + kTooDeep);
+  EXPECT_EQ(w.lblSummary.get_text(), Glib::ustring::compose("Nothing was imported: %1", kTooDeep));
   EXPECT_TRUE(std::filesystem::is_empty(favorites));
 
   w.optSources[0]->set_active(true);
