@@ -193,7 +193,7 @@ Glib::ustring WebKitBrowser::LocationName() const {
 }
 
 bool WebKitBrowser::Busy() const {
-  return webkit_web_view_is_loading(view_) != FALSE;
+  return loading_;
 }
 
 std::int32_t WebKitBrowser::TextSize() const {
