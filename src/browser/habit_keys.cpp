@@ -133,12 +133,27 @@ bool on_plain_key(Form1& form, guint key) {
   }
 }
 
+// The key as the first keyboard layout has it, so that Ctrl+L is Ctrl+L with a Cyrillic
+// or Greek layout on, as the menus' own keys are.
+guint latin_key(const GdkEventKey* event) {
+  guint key = gdk_keyval_to_lower(event->keyval);
+  if (gdk_keyval_to_unicode(key) <= 0x7F) return key;
+  guint first_layout = 0;
+  if (gdk_keymap_translate_keyboard_state(gdk_keymap_get_for_display(gdk_display_get_default()),
+                                          event->hardware_keycode,
+                                          static_cast<GdkModifierType>(event->state), 0,
+                                          &first_layout, nullptr, nullptr, nullptr) != FALSE) {
+    key = gdk_keyval_to_lower(first_layout);
+  }
+  return key;
+}
+
 // The window sees a key before the focused control, so these keys work from the page as
 // from the boxes. A page's script can make up key events for its own document only; they
 // never come here.
 bool on_key(Form1& form, const GdkEventKey* event) {
   const guint mods = event->state & gtk_accelerator_get_default_mod_mask();
-  const guint key = gdk_keyval_to_lower(event->keyval);
+  const guint key = latin_key(event);
   bool handled = false;
   guarded([&] {
     if (mods == GDK_CONTROL_MASK) {
