@@ -108,7 +108,7 @@ class WebBrowser {
   // Opens the engine's inspector on the shown page.
   virtual void ShowDeveloperTools() = 0;
 
-  // Whether a top-level load is on its way (between DownloadBegin and DocumentComplete).
+  // Whether a top-level load is on its way: from DownloadBegin until the load ends.
   [[nodiscard]] virtual bool Busy() const = 0;
   // The text size level (ExecWB 19's 0..4) nearest to the page's zoom as the engine has it.
   [[nodiscard]] virtual std::int32_t TextSize() const = 0;
