@@ -38,6 +38,8 @@ class NullWebBrowser : public kv::WebBrowser {
   [[nodiscard]] Glib::ustring LocationURL() const override { return {}; }
   [[nodiscard]] Glib::ustring LocationName() const override { return {}; }
   void ShowDeveloperTools() override {}
+  [[nodiscard]] bool Busy() const override { return false; }
+  [[nodiscard]] std::int32_t TextSize() const override { return 2; }
   void SetFocus() override {}
   void SetVisible(bool visible) override { area_.set_visible(visible); }
   [[nodiscard]] bool Visible() const override { return area_.get_visible(); }

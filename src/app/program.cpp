@@ -9,6 +9,7 @@
 #include "browser/clock.h"
 #include "browser/form1.h"
 #include "browser/full_screen.h"
+#include "browser/habit_keys.h"
 #include "browser/navigation.h"
 #include "browser/page_events.h"
 #include "browser/popup_blocker.h"
@@ -85,6 +86,7 @@ void Program::attach_behaviour(Form1& form) {
   attach_window_commands(form, *this);
   attach_page_events(form);
   attach_popup_blocker(form, *this);
+  attach_habit_keys(form, *this);
   attach_clock(form, services_);
   attach_folder_panes(form, system_shell_folders());
   attach_color_theme(form, services_);

@@ -79,6 +79,9 @@ void FakeWebBrowser::exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<E
   call.opt = opt;
   call.in = in;
   call.out = out;
+  if (cmd == olecmd::kZoom && in && std::holds_alternative<std::int32_t>(*in)) {
+    text_size = std::get<std::int32_t>(*in);
+  }
   record(std::move(call));
 }
 

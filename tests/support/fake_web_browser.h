@@ -45,6 +45,8 @@ class FakeWebBrowser : public WebBrowser {
   [[nodiscard]] Glib::ustring LocationURL() const override;
   [[nodiscard]] Glib::ustring LocationName() const override;
   void ShowDeveloperTools() override { record("ShowDeveloperTools"); }
+  [[nodiscard]] bool Busy() const override { return busy; }
+  [[nodiscard]] std::int32_t TextSize() const override { return text_size; }
   void SetFocus() override;
   void SetVisible(bool visible) override;
   [[nodiscard]] bool Visible() const override { return area_.get_visible(); }
@@ -64,6 +66,8 @@ class FakeWebBrowser : public WebBrowser {
   std::set<std::string> refused;  // members that throw after being recorded
   Glib::ustring location_url;
   Glib::ustring location_name;
+  bool busy = false;
+  std::int32_t text_size = 2;  // ExecWB 19 sets it
 
  protected:
   void exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,

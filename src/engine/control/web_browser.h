@@ -108,6 +108,11 @@ class WebBrowser {
   // Opens the engine's inspector on the shown page.
   virtual void ShowDeveloperTools() = 0;
 
+  // Whether a top-level load is on its way: from DownloadBegin until the load ends.
+  [[nodiscard]] virtual bool Busy() const = 0;
+  // The text size level (ExecWB 19's 0..4) nearest to the page's zoom as the engine has it.
+  [[nodiscard]] virtual std::int32_t TextSize() const = 0;
+
   virtual void SetFocus() = 0;
   virtual void SetVisible(bool visible) = 0;
   [[nodiscard]] virtual bool Visible() const = 0;
@@ -128,6 +133,11 @@ class WebBrowser {
   sigc::signal<void(bool can_go_back, bool can_go_forward)> HistoryListChange;
   // The page took the whole screen (true) or gave it back (false).
   sigc::signal<void(bool)> FullScreenChange;
+  // The user pressed the mouse's Back (false) or Forward (true) button over the page.
+  sigc::signal<void(bool forward)> HistoryButtonPress;
+  // The user clicked a link with the middle button, or with Ctrl or Shift held: the
+  // link's address, which the control did not load itself.
+  sigc::signal<void(const Glib::ustring&)> LinkToNewWindow;
 
  protected:
   virtual void exec_wb(std::int32_t cmd, std::int32_t opt, std::optional<ExecArg> in,

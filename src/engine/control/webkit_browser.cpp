@@ -20,6 +20,7 @@
 #include "engine/control/page_focus_wait.h"
 #include "engine/control/program_world.h"
 #include "engine/control/spare_view.h"
+#include "engine/control/user_mouse_requests.h"
 #include "engine/control/webkit_page_commands.h"
 #include "engine/control/window_request_address.h"
 #include "engine/pages/certificate_page.h"
@@ -114,6 +115,15 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
     }
     FullScreenChange.emit(full);
   });
+  watch_user_mouse_requests(
+      view_, {.history_button =
+                  [this, alive = std::weak_ptr<bool>(alive_)](bool forward) {
+                    if (!alive.expired()) HistoryButtonPress.emit(forward);
+                  },
+              .link_to_new_window =
+                  [this, alive = std::weak_ptr<bool>(alive_)](const std::string& uri) {
+                    if (!alive.expired()) LinkToNewWindow.emit(uri);
+                  }});
   connect_events();
 }
 
@@ -217,6 +227,22 @@ Glib::ustring WebKitBrowser::LocationName() const {
   if (title != nullptr && *title != '\0') return title;
   if (!document_title_.empty()) return document_title_;
   return current_uri();
+}
+
+bool WebKitBrowser::Busy() const {
+  return loading_;
+}
+
+std::int32_t WebKitBrowser::TextSize() const {
+  const double zoom = webkit_web_view_get_zoom_level(view_);
+  std::size_t nearest = 0;
+  for (std::size_t level = 1; level < kTextZoomFactors.size(); ++level) {
+    if (std::abs(kTextZoomFactors.at(level) - zoom) <
+        std::abs(kTextZoomFactors.at(nearest) - zoom)) {
+      nearest = level;
+    }
+  }
+  return static_cast<std::int32_t>(nearest);
 }
 
 void WebKitBrowser::ShowDeveloperTools() {

@@ -64,6 +64,8 @@ class WebKitBrowser : public WebBrowser {
   [[nodiscard]] Glib::ustring LocationURL() const override;
   [[nodiscard]] Glib::ustring LocationName() const override;
   void ShowDeveloperTools() override;
+  [[nodiscard]] bool Busy() const override;
+  [[nodiscard]] std::int32_t TextSize() const override;
   void SetFocus() override;
   void SetVisible(bool visible) override;
   [[nodiscard]] bool Visible() const override;
