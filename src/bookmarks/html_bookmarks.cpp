@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desktop/glib_handles.h"
+#include "shell/folder_pages.h"
 
 namespace kv {
 namespace {
@@ -154,30 +155,6 @@ bool is_tag(std::string_view html, std::size_t at, std::string_view name) {
   return after >= html.size() || !g_ascii_isalnum(html[after]);
 }
 
-void escape_into(std::string& out, std::string_view text) {
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-}
-
 void write_folder(std::string& out, const Bookmark& folder, int depth) {
   const std::string indent(static_cast<std::size_t>(depth) * 4, ' ');
   out += indent + "<DL><p>\n";
@@ -185,14 +162,14 @@ void write_folder(std::string& out, const Bookmark& folder, int depth) {
     out += indent + "    <DT>";
     if (child.folder) {
       out += "<H3>";
-      escape_into(out, child.title);
+      out += html_escape(child.title);
       out += "</H3>\n";
       write_folder(out, child, depth + 1);
     } else {
       out += "<A HREF=\"";
-      escape_into(out, child.address);
+      out += html_escape(child.address);
       out += "\">";
-      escape_into(out, child.title);
+      out += html_escape(child.title);
       out += "</A>\n";
     }
   }
