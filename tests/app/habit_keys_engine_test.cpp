@@ -46,6 +46,7 @@ bool mouse(Form1& form, int x, int y, const char* button = nullptr, const char* 
 
 class HabitKeys : public ::testing::Test {
  protected:
+  test::PointerPutBack pointer_put_back;
   void SetUp() override {
     server.add_page("/a.html", "<title>Page A</title>");
     server.add_page("/b.html", "<title>Page B</title>");

@@ -9,6 +9,30 @@
 
 namespace kv::test {
 
+// Puts the display's pointer back where it was when made. A test that moves the real
+// pointer leaves it elsewhere for the tests after it on the same display, where the
+// keyboard focus follows the pointer (no window manager): their windows then never get
+// the focus.
+class PointerPutBack {
+ public:
+  PointerPutBack() { gdk_device_get_position(pointer(), &screen_, &x_, &y_); }
+  ~PointerPutBack() {
+    if (screen_ == nullptr) return;
+    gdk_device_warp(pointer(), screen_, x_, y_);
+    gdk_display_sync(gdk_display_get_default());
+  }
+  PointerPutBack(const PointerPutBack&) = delete;
+  PointerPutBack& operator=(const PointerPutBack&) = delete;
+
+ private:
+  static GdkDevice* pointer() {
+    return gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+  }
+  GdkScreen* screen_ = nullptr;
+  int x_ = 0;
+  int y_ = 0;
+};
+
 // Delivers a mouse button release to `window` at (x, y) in its coordinates, as the
 // window system would after a click there.
 inline void release_button(GdkWindow* window, double x, double y, guint button = 1) {

@@ -2,6 +2,7 @@
 #include <set>
 
 #include "site_questions_fixture.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {
@@ -40,6 +41,7 @@ void pause_for(std::chrono::milliseconds time) {
 
 class HostileQuestionPages : public SiteQuestions {
  protected:
+  test::PointerPutBack pointer_put_back;
   bool click() { return xdotool({"click", "1"}); }
 
   // Where, in the window, Allow comes up for a question of this page about the location.
