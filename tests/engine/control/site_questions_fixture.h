@@ -52,11 +52,19 @@ class NotificationService {
         "</method></interface></node>",
         nullptr));
     static const GDBusInterfaceVTable vtable{&NotificationService::on_call, nullptr, nullptr, {}};
-    g_dbus_connection_register_object(bus_.get(), kPath, info_->interfaces[0], &vtable, this,
-                                      nullptr, nullptr);
-    g_bus_own_name_on_connection(bus_.get(), kName, G_BUS_NAME_OWNER_FLAGS_NONE, nullptr, nullptr,
-                                 nullptr, nullptr);
+    registration_ = g_dbus_connection_register_object(bus_.get(), kPath, info_->interfaces[0],
+                                                      &vtable, this, nullptr, nullptr);
+    owner_ = g_bus_own_name_on_connection(bus_.get(), kName, G_BUS_NAME_OWNER_FLAGS_NONE, nullptr,
+                                          nullptr, nullptr, nullptr);
   }
+
+  // The bus outlives this service: a later test's notifications must not reach it.
+  ~NotificationService() {
+    g_bus_unown_name(owner_);
+    g_dbus_connection_unregister_object(bus_.get(), registration_);
+  }
+  NotificationService(const NotificationService&) = delete;
+  NotificationService& operator=(const NotificationService&) = delete;
 
   // The user clicks the notification with this number (from 1 on).
   void click(guint32 id) {
@@ -68,6 +76,8 @@ class NotificationService {
 
  private:
   guint32 last_id_ = 0;
+  guint registration_ = 0;
+  guint owner_ = 0;
   static constexpr const char* kName = "org.freedesktop.Notifications";
   static constexpr const char* kPath = "/org/freedesktop/Notifications";
 
