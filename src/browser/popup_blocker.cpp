@@ -17,19 +17,21 @@ void toggle(Gtk::Button& button) {
 }
 
 // When this window's page last had new windows opened for it, within the burst period.
+// A window counts from when it has been opened, not from the request: on a slow machine
+// opening one can itself take most of a period, and a loop would get a window each time.
 class BurstLimit {
  public:
   explicit BurstLimit(MonotonicClock clock) : clock_(std::move(clock)) {}
 
-  bool allow() {
+  bool allows_another() {
     const auto now = clock_();
     while (!opened_.empty() && now - opened_.front() >= kNewWindowBurstPeriod) {
       opened_.pop_front();
     }
-    if (opened_.size() >= static_cast<std::size_t>(kNewWindowBurst)) return false;
-    opened_.push_back(now);
-    return true;
+    return opened_.size() < static_cast<std::size_t>(kNewWindowBurst);
   }
+
+  void count_opened() { opened_.push_back(clock_()); }
 
  private:
   MonotonicClock clock_;
@@ -38,12 +40,13 @@ class BurstLimit {
 
 void on_new_window(Form1& form, ProgramHost& host, BurstLimit& limit, WebBrowser*& target,
                    bool& cancel) {
-  if (!limit.allow()) {
+  if (!limit.allows_another()) {
     cancel = true;
     return;
   }
   Form1* opened = nullptr;
   guarded([&] { opened = &host.load_main_window(&form.wWeb); });
+  limit.count_opened();
   guarded([&] {
     if (opened != nullptr) target = &opened->wWeb;
   });

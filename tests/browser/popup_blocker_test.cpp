@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <list>
 
 #include "browser/addresses.h"
@@ -17,6 +18,7 @@ class FakeHost : public ProgramHost {
  public:
   Form1& load_main_window(WebBrowser* related) override {
     if (fail_to_load) throw std::runtime_error("no window");
+    if (on_load) on_load();
     relations.push_back(related);
     windows.emplace_back();
     run_startup(windows.back().form);
@@ -28,6 +30,7 @@ class FakeHost : public ProgramHost {
   std::list<test::FakeForm> windows;
   std::vector<WebBrowser*> relations;
   bool fail_to_load = false;
+  std::function<void()> on_load;
 };
 
 class PopupBlocker : public ::testing::Test {
@@ -119,6 +122,14 @@ TEST_F(PopupBlocker, ABurstOfRequestsOpensAtMostTwoWindowsASecond) {
   EXPECT_FALSE(request());
   EXPECT_TRUE(request());
   EXPECT_EQ(host.windows.size(), 4U);
+}
+
+TEST_F(PopupBlocker, ALoopOnASlowMachineStillGetsTwoWindows) {
+  f.form.cmdPopups.clicked();
+  // Each window takes 700 ms to open; the loop's requests span several seconds.
+  host.on_load = [this] { now += std::chrono::milliseconds(700); };
+  for (int i = 0; i < 100; ++i) request();
+  EXPECT_EQ(host.windows.size(), 2U);
 }
 
 TEST_F(PopupBlocker, TheCapCountsPerRequestingWindow) {
