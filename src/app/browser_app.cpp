@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/command_line.h"
@@ -24,6 +25,8 @@
 #include "engine/control/spare_view.h"
 #include "engine/control/webkit_browser.h"
 #include "engine/downloads/downloads.h"
+#include "engine/downloads/unfinished_downloads.h"
+#include "engine/downloads/unfinished_downloads_notice.h"
 #include "engine/pages/crash_page.h"
 #include "session/lost_session.h"
 #include "session/session_keeper.h"
@@ -39,17 +42,6 @@ constexpr const char* kApplicationId = "example.palvenna.Kestrivane";
 // has loaded, it draws.
 Form1& drawn_once_loaded(Form1& form) {
   if (auto* web = dynamic_cast<WebKitBrowser*>(&form.wWeb)) redraw_after_first_load(web->view());
-  return form;
-}
-
-// Once the program's first page has loaded, a web process is kept ready for the next
-// window, which a later start's address or New Window opens.
-Form1& spare_after_first_page(Form1& form) {
-  auto once = std::make_shared<sigc::connection>();
-  *once = form.wWeb.DocumentComplete.connect([once](const Glib::ustring&) {
-    once->disconnect();
-    keep_spare_view();
-  });
   return form;
 }
 
@@ -128,6 +120,7 @@ class BrowserApplication {
           },
           this);
     }
+    left_downloads_ = unfinished_downloads().take_left();
     lost_ = store_.take_left_session();
     if (lost_ && lost_->windows.empty()) lost_.reset();
     program_->windows_changed.connect([this] { keeper_.changed(); });
@@ -140,8 +133,21 @@ class BrowserApplication {
     }
     if (lost_) offer_lost();
     for (const std::string& address : line.addresses) {
-      spare_after_first_page(drawn_once_loaded(program_->open_main_window(address)));
+      settle_first_window(drawn_once_loaded(program_->open_main_window(address)));
     }
+  }
+
+  // Once the program's first page has loaded, a web process is kept ready for the next
+  // window, which a later start's address or New Window opens, and the downloads that
+  // an earlier run left unfinished are told.
+  Form1& settle_first_window(Form1& form) {
+    auto once = std::make_shared<sigc::connection>();
+    *once = form.wWeb.DocumentComplete.connect([this, &form, once](const Glib::ustring&) {
+      once->disconnect();
+      keep_spare_view();
+      guarded([&] { show_unfinished_downloads_notice(form, std::exchange(left_downloads_, {})); });
+    });
+    return form;
   }
 
   // A later start's command line, in the running program: no splash, no second program.
@@ -163,7 +169,7 @@ class BrowserApplication {
           if (lost_) {
             offer_lost();
           } else {
-            spare_after_first_page(program_->open_first_main_window());
+            settle_first_window(program_->open_first_main_window());
           }
         },
         [this] { program_->end_program(); });
@@ -183,7 +189,7 @@ class BrowserApplication {
         },
         keeper_);
     lost_.reset();
-    spare_after_first_page(form).show();
+    settle_first_window(form).show();
   }
 
   // Asks first while a download runs, as File > Close does. The desktop may not wait for
@@ -217,6 +223,7 @@ class BrowserApplication {
   SessionStore store_{default_session_folder()};
   SessionKeeper keeper_{store_, [this] { return snapshot(); }};
   std::optional<Session> lost_;
+  std::vector<UnfinishedDownload> left_downloads_;
   std::unique_ptr<Program> program_;
   std::unique_ptr<frmSplash> splash_;
 };

@@ -16,6 +16,7 @@
 #include "engine/downloads/download_run_question.h"
 #include "engine/downloads/download_save_dialog.h"
 #include "engine/downloads/download_window.h"
+#include "engine/downloads/unfinished_downloads.h"
 
 namespace kv {
 namespace {
@@ -90,7 +91,7 @@ class Download : public std::enable_shared_from_this<Download> {
     if (ended_) return;
     cancelled_ = true;
     webkit_download_cancel(download_.get());
-    if (!partial_.empty()) discard_partial_file(partial_);
+    discard_partial();
     if (window_) window_->hide();
   }
 
@@ -157,6 +158,7 @@ class Download : public std::enable_shared_from_this<Download> {
     std::string error;
     if (auto partial = reserve_partial_file(final_, error)) {
       partial_ = std::move(*partial);
+      unfinished_downloads().add({partial_, final_});
       // The partial file is ours, made empty just now.
       webkit_download_set_allow_overwrite(download_.get(), TRUE);
       webkit_download_set_destination(download_.get(), Glib::filename_to_uri(partial_).c_str());
@@ -211,7 +213,7 @@ class Download : public std::enable_shared_from_this<Download> {
     if (ended_) return;
     ended_ = true;
     if (cancelled_) {
-      if (!partial_.empty()) discard_partial_file(partial_);
+      discard_partial();
       if (!asking_) retire();
       return;
     }
@@ -226,13 +228,15 @@ class Download : public std::enable_shared_from_this<Download> {
     } else if (!failure_) {
       if (auto saved = complete_partial_file(partial_, final_, may_replace_, error)) {
         final_ = std::move(*saved);
+        unfinished_downloads().remove(partial_);
       } else {
         failure_ = "it could not be saved as " + final_ + " (" + error + ")";
       }
     }
     if (!window_) open_window();
     if (failure_) {
-      if (!partial_.empty() && !failures_keep_partial_files()) discard_partial_file(partial_);
+      // At a log-out the record keeps it, for the next start to tell.
+      if (!failures_keep_partial_files()) discard_partial();
       window_->show_failed(*failure_);
     } else {
       window_->show_done(final_, webkit_download_get_received_data_length(download_.get()));
@@ -265,6 +269,12 @@ class Download : public std::enable_shared_from_this<Download> {
   void close() {
     if (window_) window_->hide();
     retire();
+  }
+
+  void discard_partial() {
+    if (partial_.empty()) return;
+    discard_partial_file(partial_);
+    unfinished_downloads().remove(partial_);
   }
 
   void retire();
@@ -315,6 +325,10 @@ void use_download_desktop(SaveChooser chooser, UriOpener opener, RunConfirmer co
 
 void watch_downloads(WebKitWebContext* context) {
   g_signal_connect(context, "download-started", G_CALLBACK(&on_download_started), nullptr);
+}
+
+bool open_download_location(const std::string& path) {
+  return desktop().open(Glib::filename_to_uri(path));
 }
 
 std::vector<DownloadWindow*> download_windows() {

@@ -34,6 +34,10 @@ void use_download_desktop(SaveChooser chooser, UriOpener opener,
 // its progress, and renames it when complete. The page that started it stays as it was.
 void watch_downloads(WebKitWebContext* context);
 
+// Shows a downloaded file's folder (or opens the file) with the desktop's handler, as a
+// download window's Open Folder does; false when nothing could.
+bool open_download_location(const std::string& path);
+
 // The windows of the downloads that have not been closed yet, oldest first.
 std::vector<DownloadWindow*> download_windows();
 // Downloads that have not ended yet, including those whose save dialog is open.

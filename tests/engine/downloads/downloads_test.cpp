@@ -42,6 +42,12 @@ std::string plain(const Glib::ustring& text) {
   return spaced;
 }
 
+// The record that a next start reads after a log-out or a crash.
+std::string unfinished_record() {
+  const std::string path = std::string(g_get_user_state_dir()) + "/kestrivane/unfinished-downloads";
+  return g_file_test(path.c_str(), G_FILE_TEST_EXISTS) != FALSE ? test::read_file(path) : "";
+}
+
 bool ended(const DownloadWindow& window) {
   return window.cmdClose.get_visible();
 }
@@ -122,6 +128,7 @@ TEST_F(DownloadsTest, FiftyMegabytesArriveWholeUnderTheChosenNameOnlyWhenComplet
     return name.starts_with("report.zip.") && name.ends_with(".part");
   }));
   EXPECT_FALSE(shown->cmdOpen.get_visible());
+  EXPECT_NE(unfinished_record().find("/report.zip."), std::string::npos) << unfinished_record();
 
   files.release();
   ASSERT_TRUE(run_until([&] { return ended(*shown); }, std::chrono::seconds(90)));
@@ -129,6 +136,7 @@ TEST_F(DownloadsTest, FiftyMegabytesArriveWholeUnderTheChosenNameOnlyWhenComplet
   EXPECT_EQ(files_in(folder.path()), Names{"report.zip"});
   EXPECT_TRUE(test::read_file(*chosen) == test::download_bytes(0, 50 * kMiB));
   EXPECT_TRUE(page_unchanged());
+  EXPECT_EQ(unfinished_record(), "");
 
   shown->cmdOpen.clicked();
   shown->cmdOpenFolder.clicked();
@@ -179,7 +187,9 @@ TEST_F(DownloadsTest, CancelMidwayClosesTheWindowAndRemovesThePartialFile) {
   DownloadWindow* shown = download(8 * kMiB, kMiB);
   ASSERT_NE(shown, nullptr);
   ASSERT_TRUE(run_until([&] { return files.held() == 1 && !files_in(folder.path()).empty(); }));
+  EXPECT_NE(unfinished_record(), "");
   shown->cmdCancel.clicked();
+  EXPECT_EQ(unfinished_record(), "");
   EXPECT_TRUE(download_windows().empty());
   EXPECT_TRUE(run_until([&] { return downloads_in_progress() == 0; }));
   EXPECT_TRUE(run_until([&] { return files_in(folder.path()).empty(); }));
