@@ -2,6 +2,7 @@
 
 #include <gtkmm/cellrenderertext.h>
 #include <gtkmm/cssprovider.h>
+#include <gtkmm/treepath.h>
 #include <gtkmm/treeviewcolumn.h>
 
 #include <string>
@@ -152,12 +153,9 @@ std::optional<std::size_t> frmFav::selected_index() const {
   GtkTreeIter iter;
   auto* selection = gtk_tree_view_get_selection(const_cast<GtkTreeView*>(List1.gobj()));
   if (!gtk_tree_selection_get_selected(selection, &model, &iter)) return std::nullopt;
-  GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
-  const gint* indices = gtk_tree_path_get_indices(path);
-  std::optional<std::size_t> index;
-  if (indices != nullptr && indices[0] >= 0) index = static_cast<std::size_t>(indices[0]);
-  gtk_tree_path_free(path);
-  return index;
+  const Gtk::TreePath path(gtk_tree_model_get_path(model, &iter), false);
+  if (path.empty() || path.front() < 0) return std::nullopt;
+  return static_cast<std::size_t>(path.front());
 }
 
 }  // namespace kv

@@ -1,5 +1,7 @@
 #include "favorites/list1_model.h"
 
+#include <gtkmm/treepath.h>
+
 #include <algorithm>
 
 namespace kv {
@@ -178,9 +180,8 @@ void List1Model::append(std::string_view text) {
   if (index > G_MAXINT) return;  // past what a tree path can name
   GtkTreeIter iter;
   set_row(model, &iter, index);
-  GtkTreePath* path = gtk_tree_path_new_from_indices(static_cast<gint>(index), -1);
-  gtk_tree_model_row_inserted(model_.get(), path, &iter);
-  gtk_tree_path_free(path);
+  const Gtk::TreePath path(gtk_tree_path_new_from_indices(static_cast<gint>(index), -1), false);
+  gtk_tree_model_row_inserted(model_.get(), const_cast<GtkTreePath*>(path.gobj()), &iter);
 }
 
 bool List1Model::remove(std::size_t index) {
@@ -188,9 +189,8 @@ bool List1Model::remove(std::size_t index) {
   if (index >= model->rows->size() || index > G_MAXINT) return false;
   model->rows->erase(index);
   ++model->stamp;
-  GtkTreePath* path = gtk_tree_path_new_from_indices(static_cast<gint>(index), -1);
-  gtk_tree_model_row_deleted(model_.get(), path);
-  gtk_tree_path_free(path);
+  const Gtk::TreePath path(gtk_tree_path_new_from_indices(static_cast<gint>(index), -1), false);
+  gtk_tree_model_row_deleted(model_.get(), const_cast<GtkTreePath*>(path.gobj()));
   return true;
 }
 

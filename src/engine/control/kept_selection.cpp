@@ -1,5 +1,6 @@
 #include "engine/control/kept_selection.h"
 
+#include <memory>
 #include <string>
 
 #include "desktop/glib_handles.h"
@@ -122,17 +123,18 @@ void keep_selection_in_background(WebKitWebView* view) {
   if (content == nullptr || g_object_get_data(G_OBJECT(content), kInstalledKey) != nullptr) return;
   g_object_set_data(G_OBJECT(content), kInstalledKey, GINT_TO_POINTER(1));
 
-  WebKitUserScript* script = webkit_user_script_new_for_world(
-      kKeeperScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kWorld, nullptr, nullptr);
-  webkit_user_content_manager_add_script(content, script);
-  webkit_user_script_unref(script);
+  const std::unique_ptr<WebKitUserScript, decltype(&webkit_user_script_unref)> script(
+      webkit_user_script_new_for_world(kKeeperScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kWorld, nullptr,
+                                       nullptr),
+      &webkit_user_script_unref);
+  webkit_user_content_manager_add_script(content, script.get());
 
-  WebKitUserStyleSheet* style =
+  const std::unique_ptr<WebKitUserStyleSheet, decltype(&webkit_user_style_sheet_unref)> style(
       webkit_user_style_sheet_new(kKeptStyle, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                                  WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
-  webkit_user_content_manager_add_style_sheet(content, style);
-  webkit_user_style_sheet_unref(style);
+                                  WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr),
+      &webkit_user_style_sheet_unref);
+  webkit_user_content_manager_add_style_sheet(content, style.get());
 }
 
 void forget_kept_selection(WebKitWebView* view) {
