@@ -52,9 +52,13 @@ struct DownloadServer::State {
     } else {
       soup_message_headers_set_encoding(headers, SOUP_ENCODING_CHUNKED);
     }
-    soup_message_headers_replace(headers, "Content-Type", "application/zip");
-    soup_message_headers_replace(headers, "Content-Disposition",
-                                 ("attachment; filename=\"" + file.name + "\"").c_str());
+    if (file.attachment) {
+      soup_message_headers_replace(headers, "Content-Type", "application/zip");
+      soup_message_headers_replace(headers, "Content-Disposition",
+                                   ("attachment; filename=\"" + file.name + "\"").c_str());
+    } else {
+      soup_message_headers_replace(headers, "Content-Type", "application/octet-stream");
+    }
     soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
     soup_message_body_set_accumulate(soup_server_message_get_response_body(message), FALSE);
     auto* sending = new Sending{state, file};

@@ -21,6 +21,7 @@ class DownloadServer {
     std::optional<std::size_t> cut_at;   // the connection is closed after these bytes
     std::optional<std::size_t> hold_at;  // sending waits here until release()
     std::string name = "report.zip";     // the attachment's file name
+    bool attachment = true;              // or a bare application/octet-stream, unnamed
   };
 
   DownloadServer();

@@ -23,6 +23,7 @@
 #include "engine/control/user_mouse_requests.h"
 #include "engine/control/webkit_page_commands.h"
 #include "engine/control/window_request_address.h"
+#include "engine/downloads/downloads.h"
 #include "engine/pages/certificate_page.h"
 #include "engine/pages/crash_page.h"
 #include "engine/pages/folder_scheme.h"
@@ -102,6 +103,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   show_ended_pages(view_);
   show_unreachable_pages(view_, g_network_monitor_get_default());
   keep_selection_in_background(view_);
+  download_what_cannot_be_shown(view_);
   follow_content_blocking(view_);
   questions_ = std::make_unique<PermissionQuestions>(view_, *area_);
   show_notifications_on_desktop(view_);

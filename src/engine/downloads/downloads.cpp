@@ -306,6 +306,23 @@ void Download::retire() {
   });
 }
 
+gboolean on_response(WebKitWebView* /*view*/, WebKitPolicyDecision* decision,
+                     WebKitPolicyDecisionType type, gpointer /*data*/) {
+  if (type != WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  auto* answer = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+  if (webkit_response_policy_decision_is_mime_type_supported(answer) != FALSE ||
+      webkit_response_policy_decision_is_main_frame_main_resource(answer) == FALSE) {
+    return FALSE;
+  }
+  // An error page of an odd type is the server's message, not the file.
+  if (webkit_uri_response_get_status_code(webkit_response_policy_decision_get_response(answer)) >=
+      400) {
+    return FALSE;
+  }
+  webkit_policy_decision_download(decision);
+  return TRUE;
+}
+
 void on_download_started(WebKitWebContext* /*context*/, WebKitDownload* download,
                          gpointer /*data*/) {
   guarded([&] {
@@ -325,6 +342,10 @@ void use_download_desktop(SaveChooser chooser, UriOpener opener, RunConfirmer co
 
 void watch_downloads(WebKitWebContext* context) {
   g_signal_connect(context, "download-started", G_CALLBACK(&on_download_started), nullptr);
+}
+
+void download_what_cannot_be_shown(WebKitWebView* view) {
+  g_signal_connect(view, "decide-policy", G_CALLBACK(&on_response), nullptr);
 }
 
 bool open_download_location(const std::string& path) {

@@ -38,6 +38,12 @@ void watch_downloads(WebKitWebContext* context);
 // download window's Open Folder does; false when nothing could.
 bool open_download_location(const std::string& path);
 
+// A page's address whose answer `view` cannot show (a program, an archive, a file served
+// as bare bytes) is downloaded, as a user expects of a link to a file: the engine itself
+// downloads only answers marked as attachments and drops the rest without a word. Only
+// the top page's own address: a frame of a page starts no download of what it cannot show.
+void download_what_cannot_be_shown(WebKitWebView* view);
+
 // The windows of the downloads that have not been closed yet, oldest first.
 std::vector<DownloadWindow*> download_windows();
 // Downloads that have not ended yet, including those whose save dialog is open.

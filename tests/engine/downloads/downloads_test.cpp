@@ -172,6 +172,24 @@ TEST_F(DownloadsTest, ACutOffDownloadSaysWhyAndLeavesTheFileItWouldReplace) {
   EXPECT_TRUE(page_unchanged());
 }
 
+// Most servers send a file as bare bytes, not as an attachment; only the top page's own
+// address may start a download, never a frame of a page.
+TEST_F(DownloadsTest, BareBytesAtThePagesAddressAreAskedAboutButNotInAFrame) {
+  files.add_file("/setup.bin", {kMiB, true, {}, {}, "", false});
+  pages.add_page("/framed.html",
+                 "<title>Framed</title><iframe src='" + files.url("/setup.bin") + "'></iframe>");
+  ASSERT_TRUE(test::navigate_and_wait(*window.browser, log, pages.url("/framed.html")));
+  test::flush_events();
+  EXPECT_TRUE(questions.empty()) << "a frame started a download";
+
+  window.browser->Navigate(files.url("/setup.bin"));
+  ASSERT_TRUE(run_until([&] { return questions.size() == 1; }));
+  EXPECT_EQ(questions[0].file_name, "setup.bin");
+  ASSERT_TRUE(run_until([] { return download_windows().size() == 1; }));
+  EXPECT_TRUE(run_until([&] { return ended(*download_windows().front()); }));
+  EXPECT_EQ(test::read_file(*chosen), test::download_bytes(0, kMiB));
+}
+
 TEST_F(DownloadsTest, CancelInTheSaveDialogLeavesNoFileAndNoWindow) {
   chosen.reset();
   files.add_file("/report.zip", {2 * kMiB, true, {}, {}, "report.zip"});
