@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,9 @@ namespace {
 
 // The engine receives into its own file beside the destination and renames it at the end.
 constexpr const char* kEngineSuffix = ".wkdownload";
+// A second name of ours for the engine's file: the engine deletes its own names when the
+// program ends before the download does, and this one keeps what was received.
+constexpr const char* kKeptSuffix = ".kept";
 // File systems take 255 bytes a name; the partial file adds ".XXXXXX.part" and the engine
 // its own suffix to the chosen name, and a free name " (n)".
 constexpr std::size_t kLongestName = 200;
@@ -112,9 +116,11 @@ std::optional<std::string> reserve_partial_file(const std::string& final_path, s
   return path;
 }
 
-std::optional<std::string> complete_partial_file(const std::string& partial_path,
-                                                 const std::string& final_path, bool may_replace,
-                                                 std::string& error) {
+namespace {
+
+std::optional<std::string> move_partial_file(const std::string& partial_path,
+                                             const std::string& final_path, bool may_replace,
+                                             std::string& error) {
   if (may_replace) {
     if (g_rename(partial_path.c_str(), final_path.c_str()) != 0) {
       error = g_strerror(errno);
@@ -136,9 +142,37 @@ std::optional<std::string> complete_partial_file(const std::string& partial_path
   return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<std::string> complete_partial_file(const std::string& partial_path,
+                                                 const std::string& final_path, bool may_replace,
+                                                 std::string& error) {
+  auto saved = move_partial_file(partial_path, final_path, may_replace, error);
+  if (saved) g_remove((partial_path + kKeptSuffix).c_str());
+  return saved;
+}
+
 void discard_partial_file(const std::string& partial_path) {
-  g_remove(partial_path.c_str());
-  g_remove((partial_path + kEngineSuffix).c_str());
+  for (const char* suffix : {"", kEngineSuffix, kKeptSuffix}) {
+    g_remove((partial_path + suffix).c_str());
+  }
+}
+
+bool keep_received_data(const std::string& partial_path) {
+  const std::string kept = partial_path + kKeptSuffix;
+  return link((partial_path + kEngineSuffix).c_str(), kept.c_str()) == 0 || errno == EEXIST;
+}
+
+void recover_partial_file(const std::string& partial_path) {
+  for (const char* suffix : {kKeptSuffix, kEngineSuffix}) {
+    const std::string received = partial_path + suffix;
+    GStatBuf info{};
+    if (g_lstat(received.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        g_rename(received.c_str(), partial_path.c_str()) == 0) {
+      break;
+    }
+  }
+  for (const char* suffix : {kKeptSuffix, kEngineSuffix}) g_remove((partial_path + suffix).c_str());
 }
 
 }  // namespace kv

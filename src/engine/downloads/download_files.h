@@ -24,7 +24,14 @@ std::optional<std::string> reserve_partial_file(const std::string& final_path, s
 std::optional<std::string> complete_partial_file(const std::string& partial_path,
                                                  const std::string& final_path, bool may_replace,
                                                  std::string& error);
-// Removes the partial file and what the engine may have left beside it.
+// Removes the partial file and what the engine or we may have left beside it.
 void discard_partial_file(const std::string& partial_path);
+// The engine receives into a file of its own beside the partial one, and deletes it when
+// the program ends first, by a crash, a kill or a log-out. A second name for that file
+// keeps what was received; false when there is no such file yet.
+bool keep_received_data(const std::string& partial_path);
+// Moves what was kept for `partial_path` when the program ended under the partial
+// file's own name.
+void recover_partial_file(const std::string& partial_path);
 
 }  // namespace kv

@@ -117,7 +117,11 @@ class Download : public std::enable_shared_from_this<Download> {
   }
 
   static void on_received(WebKitDownload* /*download*/, guint64 /*length*/, gpointer self) {
-    static_cast<Download*>(self)->show_progress(false);
+    auto* me = static_cast<Download*>(self);
+    if (!me->received_kept_ && !me->partial_.empty()) {
+      me->received_kept_ = keep_received_data(me->partial_);
+    }
+    me->show_progress(false);
   }
 
   static gboolean on_progress_due(gpointer self) {
@@ -292,6 +296,7 @@ class Download : public std::enable_shared_from_this<Download> {
   bool asking_ = false;
   bool cancelled_ = false;
   bool ended_ = false;
+  bool received_kept_ = false;  // a name of ours holds what the engine receives
 };
 
 std::vector<std::shared_ptr<Download>>& all_downloads() {

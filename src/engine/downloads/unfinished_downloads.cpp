@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "desktop/glib_handles.h"
+#include "engine/downloads/download_files.h"
 
 namespace kv {
 namespace {
@@ -52,6 +53,7 @@ std::vector<UnfinishedDownload> UnfinishedDownloads::take_left() {
   auto downloads = read();
   if (downloads.empty()) return {};
   write({});
+  for (const auto& d : downloads) recover_partial_file(d.partial_path);
   std::erase_if(downloads,
                 [](const UnfinishedDownload& d) { return !is_plain_file(d.partial_path); });
   return downloads;

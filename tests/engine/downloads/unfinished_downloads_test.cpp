@@ -28,12 +28,15 @@ TEST(UnfinishedDownloadsTest, WhatARunLeftIsToldOnceAndOnlyWhileItsFileIsThere) 
     run.remove(done.partial_path);
   }
   g_remove(gone.partial_path.c_str());  // the user deleted it meanwhile
+  // The engine receives into a file of its own beside the partial one.
+  test::write_bytes(kept.partial_path + ".wkdownload", "received so far");
 
   UnfinishedDownloads next(record);
   const auto left = next.take_left();
   ASSERT_EQ(left.size(), 1U);
   EXPECT_EQ(left[0].partial_path, kept.partial_path);
   EXPECT_EQ(left[0].chosen_path, kept.chosen_path);
+  EXPECT_EQ(test::read_file(kept.partial_path), "received so far");
   EXPECT_TRUE(next.take_left().empty()) << "told once";
   EXPECT_FALSE(g_file_test(record.c_str(), G_FILE_TEST_EXISTS));
 }
