@@ -134,18 +134,36 @@ class BrowserApplication {
     program_->titles_changed.connect([this] { keeper_.title_changed(); });
     app_->hold();
 
-    if (line.addresses.empty()) {
+    if (line.addresses.empty() && !line.private_windows) {
       show_splash();
       return;
     }
     if (lost_) offer_lost();
+    if (line.private_windows) {
+      open_private(line);
+      return;
+    }
     for (const std::string& address : line.addresses) {
       spare_after_first_page(drawn_once_loaded(program_->open_main_window(address)));
     }
   }
 
+  // Private windows on the command line's addresses, or one on the start page.
+  void open_private(const CommandLine& line) {
+    if (line.addresses.empty()) {
+      guarded([&] { drawn_once_loaded(program_->open_private_window("")).present(); });
+    }
+    for (const std::string& address : line.addresses) {
+      guarded([&] { drawn_once_loaded(program_->open_private_window(address)).present(); });
+    }
+  }
+
   // A later start's command line, in the running program: no splash, no second program.
   void open_more(const CommandLine& line) {
+    if (line.private_windows) {
+      open_private(line);
+      return;
+    }
     if (line.addresses.empty()) {
       guarded([&] { drawn_once_loaded(program_->open_main_window(kStartPageUrl)).present(); });
       return;
@@ -227,7 +245,8 @@ std::vector<SessionWindow> session_windows_of(Program& program) {
   std::vector<SessionWindow> windows;
   for (std::size_t i = 0; i < program.main_window_count(); ++i) {
     Form1& form = program.main_window(i);
-    if (!form.get_visible()) continue;
+    // A private window is not kept: a crash does not bring it back.
+    if (!form.get_visible() || form.wWeb.IsPrivate()) continue;
     windows.push_back(
         {form.wWeb.LocationURL().raw(), form.wWeb.LocationName().raw(), form.wWeb.SessionState()});
   }
