@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "desktop/glib_handles.h"
 #include "support/file_bytes.h"
@@ -52,32 +53,24 @@ bool holds_even_in_base64(const std::string& bytes, const std::string& secret) {
   return held;
 }
 
-// Every value of every table, one after another; "" for a file that is no database.
+int append_row(void* text, int columns, char** values, char** /*names*/) {
+  for (int i = 0; i < columns; ++i) {
+    if (values[i] != nullptr) static_cast<std::string*>(text)->append(values[i]).push_back('\n');
+  }
+  return 0;
+}
+
+// Every value of every table, a line each; "" for a file that is no database.
 std::string database_text(const std::string& path) {
   sqlite3* db = nullptr;
+  std::string tables;
   std::string text;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    std::vector<std::string> tables;
-    sqlite3_exec(
-        db, "SELECT name FROM sqlite_master WHERE type = 'table'",
-        [](void* names, int, char** values, char**) {
-          if (values[0] != nullptr)
-            static_cast<std::vector<std::string>*>(names)->push_back(values[0]);
-          return 0;
-        },
-        &tables, nullptr);
-    for (const std::string& table : tables) {
-      const std::string sql = "SELECT * FROM \"" + table + "\"";
-      sqlite3_exec(
-          db, sql.c_str(),
-          [](void* all, int columns, char** values, char**) {
-            for (int i = 0; i < columns; ++i) {
-              if (values[i] != nullptr)
-                *static_cast<std::string*>(all) += std::string(values[i]) + "\n";
-            }
-            return 0;
-          },
-          &text, nullptr);
+    sqlite3_exec(db, "SELECT name FROM sqlite_master WHERE type = 'table'", append_row, &tables,
+                 nullptr);
+    std::istringstream names(tables);
+    for (std::string table; std::getline(names, table);) {
+      sqlite3_exec(db, ("SELECT * FROM \"" + table + "\"").c_str(), append_row, &text, nullptr);
     }
   }
   sqlite3_close(db);
