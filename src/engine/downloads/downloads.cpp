@@ -67,10 +67,8 @@ GtkWindow* window_of(WebKitDownload* download) {
 // One download, from the engine's start to the user closing its window.
 class Download : public std::enable_shared_from_this<Download> {
  public:
-  Download(WebKitWebContext* context, WebKitDownload* download)
-      : context_(ref_object(context)),
-        download_(ref_object(download)),
-        source_(source_of(download)) {}
+  explicit Download(WebKitDownload* download)
+      : download_(ref_object(download)), source_(source_of(download)) {}
   ~Download() {
     if (progress_timer_ != 0) g_source_remove(progress_timer_);
     g_signal_handlers_disconnect_by_data(download_.get(), this);
@@ -271,9 +269,6 @@ class Download : public std::enable_shared_from_this<Download> {
 
   void retire();
 
-  // Held: the last private window may close while its download runs, and the private
-  // windows' context (with its network process) must not end before the download.
-  const ObjectRef<WebKitWebContext> context_;
   const ObjectRef<WebKitDownload> download_;
   std::string source_;
   std::string file_name_;
@@ -301,9 +296,10 @@ void Download::retire() {
   });
 }
 
-void on_download_started(WebKitWebContext* context, WebKitDownload* download, gpointer /*data*/) {
+void on_download_started(WebKitWebContext* /*context*/, WebKitDownload* download,
+                         gpointer /*data*/) {
   guarded([&] {
-    auto made = std::make_shared<Download>(context, download);
+    auto made = std::make_shared<Download>(download);
     made->connect();
     all_downloads().push_back(std::move(made));
   });
