@@ -127,11 +127,15 @@ class BrowserApplication {
     program_->titles_changed.connect([this] { keeper_.title_changed(); });
     app_->hold();
 
-    if (line.addresses.empty()) {
+    if (line.addresses.empty() && !line.private_windows) {
       show_splash();
       return;
     }
     if (lost_) offer_lost();
+    if (line.private_windows) {
+      if (Form1* first = open_private(line)) settle_first_window(*first);
+      return;
+    }
     for (const std::string& address : line.addresses) {
       settle_first_window(drawn_once_loaded(program_->open_main_window(address)));
     }
@@ -150,8 +154,28 @@ class BrowserApplication {
     return form;
   }
 
+  // Private windows on the command line's addresses, or one on the start page; returns
+  // the first of them, if any opened.
+  Form1* open_private(const CommandLine& line) {
+    std::vector<std::string> addresses = line.addresses;
+    if (addresses.empty()) addresses.emplace_back();
+    Form1* first = nullptr;
+    for (const std::string& address : addresses) {
+      guarded([&] {
+        Form1& form = drawn_once_loaded(program_->open_private_window(address));
+        form.present();
+        if (!first) first = &form;
+      });
+    }
+    return first;
+  }
+
   // A later start's command line, in the running program: no splash, no second program.
   void open_more(const CommandLine& line) {
+    if (line.private_windows) {
+      open_private(line);
+      return;
+    }
     if (line.addresses.empty()) {
       guarded([&] { drawn_once_loaded(program_->open_main_window(kStartPageUrl)).present(); });
       return;
@@ -234,7 +258,8 @@ std::vector<SessionWindow> session_windows_of(Program& program) {
   std::vector<SessionWindow> windows;
   for (std::size_t i = 0; i < program.main_window_count(); ++i) {
     Form1& form = program.main_window(i);
-    if (!form.get_visible()) continue;
+    // A private window is not kept: a crash does not bring it back.
+    if (!form.get_visible() || form.wWeb.IsPrivate()) continue;
     windows.push_back(
         {form.wWeb.LocationURL().raw(), form.wWeb.LocationName().raw(), form.wWeb.SessionState()});
   }

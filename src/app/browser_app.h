@@ -8,7 +8,7 @@ namespace kv {
 
 class Program;
 
-// The program's shown main windows as the session file keeps them.
+// The program's shown main windows, private ones left out, as the session file keeps them.
 std::vector<SessionWindow> session_windows_of(Program& program);
 
 // Runs Kestrivane as the one running program of the user's session: the first start

@@ -55,6 +55,8 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
       return line;
     } else if (!options_end && argument == "--new-window") {
       line.new_window = true;
+    } else if (!options_end && argument == "--private") {
+      line.private_windows = true;
     } else if (!options_end && argument.size() > 1 && argument[0] == '-') {
       const OwnedChars shown(
           g_utf8_make_valid(argument.data(), static_cast<gssize>(argument.size())));
@@ -76,6 +78,8 @@ std::string usage_text() {
          "While Kestrivane runs, a second start hands its addresses to the running program.\n"
          "\n"
          "  --new-window  open one more window, also without an address\n"
+         "  --private     open the addresses (or the start page) in private windows, which\n"
+         "                keep no history, cookies or site data once they close\n"
          "  --help        show this help and end\n"
          "  --version     show the version and end\n";
 }

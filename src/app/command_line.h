@@ -11,6 +11,8 @@ struct CommandLine {
   Action action = Action::kOpen;
   // --new-window: one more window even without an address.
   bool new_window = false;
+  // --private: the addresses open in private windows; with none, one private window.
+  bool private_windows = false;
   // The addresses to open, one window each, in order; files already as file:// addresses.
   std::vector<std::string> addresses;
   // For kRefused: the one line that says why.

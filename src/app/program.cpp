@@ -49,10 +49,20 @@ Form1& Program::load_main_window(WebBrowser* related) {
   return make_main_window(related, kStartPageUrl);
 }
 
-Form1& Program::make_main_window(WebBrowser* related, const Glib::ustring& address) {
+Form1& Program::load_private_window() {
+  return make_main_window(nullptr, kStartPageUrl, true);
+}
+
+Form1& Program::make_main_window(WebBrowser* related, const Glib::ustring& address,
+                                 bool private_window) {
+  // A window that a private window's page asks for is private too.
+  const bool in_private = related != nullptr ? related->IsPrivate() : private_window;
   // The page's control first: a web process kept ready goes to it, not to the folder pane.
-  std::unique_ptr<WebBrowser> page = browsers_.create(related);
-  auto form = std::make_unique<Form1>(std::move(page), browsers_.create(nullptr));
+  std::unique_ptr<WebBrowser> page =
+      in_private && related == nullptr ? browsers_.create_private() : browsers_.create(related);
+  // The pane of a private window keeps nothing either.
+  auto form = std::make_unique<Form1>(
+      std::move(page), in_private ? browsers_.create_private() : browsers_.create(nullptr));
   Form1& added = *form;
   windows_.push_back(std::move(form));
   attach_behaviour(added);
@@ -70,6 +80,13 @@ Form1& Program::load_main_window_at(const Glib::ustring& address) {
 
 Form1& Program::open_main_window(const Glib::ustring& address) {
   Form1& form = load_main_window_at(address);
+  form.show();
+  return form;
+}
+
+Form1& Program::open_private_window(const Glib::ustring& address) {
+  Form1& form = make_main_window(nullptr, address.empty() ? kStartPageUrl : address, true);
+  if (first_ == nullptr) first_ = &form;
   form.show();
   return form;
 }
@@ -97,8 +114,12 @@ void Program::attach_behaviour(Form1& form) {
   attach_page_commands(form, services_);
   attach_text_size(form, services_);
   attach_edit_mode(form);
-  form.wWeb.NavigateComplete2.connect([this](const Glib::ustring&) { windows_changed.emit(); });
-  form.wWeb.TitleChange.connect([this](const Glib::ustring&) { titles_changed.emit(); });
+  // What a private window shows is never written to the session: its pages need no
+  // keeping up.
+  if (!form.wWeb.IsPrivate()) {
+    form.wWeb.NavigateComplete2.connect([this](const Glib::ustring&) { windows_changed.emit(); });
+    form.wWeb.TitleChange.connect([this](const Glib::ustring&) { titles_changed.emit(); });
+  }
   attach_full_screen(form);
   attach_developer_tools(form);
   // The close box closes this window only; the last one asks first while a download runs.

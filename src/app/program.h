@@ -34,6 +34,7 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   ~Program() override;
 
   Form1& load_main_window(WebBrowser* related) override;
+  Form1& load_private_window() override;
   Form1* first_main_window() override { return first_; }
   void end_program() override;
   // Asks while a download runs; Cancel keeps everything open.
@@ -46,6 +47,9 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   Form1& load_main_window_at(const Glib::ustring& address);
   // The same, shown.
   Form1& open_main_window(const Glib::ustring& address);
+  // A private window on `address` (the start page when it is empty), shown; the first
+  // main window when none is open.
+  Form1& open_private_window(const Glib::ustring& address);
 
   // A main window opened, closed, or committed a page.
   sigc::signal<void()> windows_changed;
@@ -69,7 +73,8 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   void use_program_launcher(ProgramLauncher& launcher);
 
  private:
-  Form1& make_main_window(WebBrowser* related, const Glib::ustring& address);
+  Form1& make_main_window(WebBrowser* related, const Glib::ustring& address,
+                          bool private_window = false);
   void attach_behaviour(Form1& form);
   void on_main_window_closed(Form1& form);
 

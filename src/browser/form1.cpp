@@ -1,5 +1,6 @@
 #include "browser/form1.h"
 
+#include <atk/atk.h>
 #include <gtkmm/image.h>
 
 #include <utility>
@@ -19,6 +20,8 @@ constexpr std::uint32_t kDarkBlue = 0x00C00000;
 constexpr std::uint32_t kRed = 0x000000FF;
 constexpr std::uint32_t kGreen = 0x0000C000;
 constexpr std::uint32_t kYellow = 0x0000FFFF;
+constexpr std::uint32_t kWhite = 0x00FFFFFF;
+constexpr std::uint32_t kPurple = 0x00800080;
 
 // The client area is 15240 x 10425 twips, the client area of a window that fills a
 // 1024 x 768 screen.
@@ -74,6 +77,7 @@ Form1::Form1(std::unique_ptr<WebBrowser> web, std::unique_ptr<WebBrowser> folder
 
   build_menus();
   lay_out_controls();
+  if (wWeb.IsPrivate()) mark_private();
   set_tab_order();
 
   layout_.pack_start(menu_bar, Gtk::PACK_SHRINK);
@@ -198,6 +202,31 @@ void Form1::lay_out_controls() {
   place(fixed_, lblStatus, {360, 9960, 14655, 255});
 
   name_controls_for_assistive_technology();
+}
+
+void Form1::mark_private() {
+  // The address bar gives up the mark's room, so the Go button stays where it always is.
+  cboURL.set_size_request(twips(11415), twips(375));
+  set_control_name(lblPrivate, "lblPrivate");
+  lblPrivate.set_text("Private");
+  lblPrivate.set_xalign(0.5F);
+  set_fore_color(lblPrivate, kWhite);
+  set_back_color(lblPrivate, kPurple);
+  set_font(lblPrivate, "MS Sans Serif", 10, true);
+  const char* const meaning =
+      "Private window: no history, cookies or site data are kept once it closes";
+  lblPrivate.set_tooltip_text(meaning);
+  set_accessible_name(lblPrivate, "Private window");
+  if (AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(lblPrivate.gobj()))) {
+    atk_object_set_description(accessible, meaning);
+  }
+  place(fixed_, lblPrivate, {13200, 840, 1095, 375});
+  // Whatever sets the caption, the window says what it is at its end.
+  property_title().signal_changed().connect([this] {
+    const std::string caption = get_title().raw();
+    if (!caption.ends_with(kPrivateCaptionEnd)) set_title(caption + kPrivateCaptionEnd);
+  });
+  set_title(get_title() + kPrivateCaptionEnd);
 }
 
 void Form1::name_controls_for_assistive_technology() {

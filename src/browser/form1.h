@@ -29,7 +29,8 @@ namespace kv {
 class Form1 : public Gtk::Window {
  public:
   // The window takes its two browser controls: wWeb, the page area, and WB1, the
-  // folder pane.
+  // folder pane. A window whose page area is private says so: its mark beside the address
+  // bar and " (Private)" after every caption.
   Form1(std::unique_ptr<WebBrowser> web, std::unique_ptr<WebBrowser> folder_pane);
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
@@ -52,6 +53,8 @@ class Form1 : public Gtk::Window {
       cmdMail, cmdGoogle, cmdGo, cmdCloseFavs;
   Gtk::Entry txtSearch;
   Gtk::Label lblDate, lblTimer, lblAddress, lblStatus;
+  // Beside the address bar of a private window only.
+  Gtk::Label lblPrivate;
   Gtk::ComboBoxText cboURL{true};
   std::unique_ptr<WebBrowser> wWeb_control;
   std::unique_ptr<WebBrowser> WB1_control;
@@ -65,9 +68,9 @@ class Form1 : public Gtk::Window {
   // Menus.
   Gtk::MenuBar menu_bar;
   Gtk::MenuItem mnuFile, mnuEdit, mnuView, mnuFavorites, mnuTools, mnuHelp;
-  Gtk::MenuItem mnuFileNew, mnuFileNewNewWindow, mnuFileNewMessage, mnuFileOpen, mnuFileEdit,
-      mnuFileEditOFF, mnuFileSave, mnuFileSaveAs, mnuFileImportExport, mnuFilePageSetup,
-      mnuFilePrint, mnuFilePrintPreview, mnuProperties, mnuFileClose;
+  Gtk::MenuItem mnuFileNew, mnuFileNewNewWindow, mnuFileNewPrivateWindow, mnuFileNewMessage,
+      mnuFileOpen, mnuFileEdit, mnuFileEditOFF, mnuFileSave, mnuFileSaveAs, mnuFileImportExport,
+      mnuFilePageSetup, mnuFilePrint, mnuFilePrintPreview, mnuProperties, mnuFileClose;
   Gtk::CheckMenuItem mnuFileWorkOffline;
   Gtk::SeparatorMenuItem mnuFileNewSeparator, mnuFileSeparator, mnuSeparator4, mnuFileSeparator2,
       mnuFileSeparator3;
@@ -92,6 +95,7 @@ class Form1 : public Gtk::Window {
   void build_menus();
   void set_tab_order();
   void name_controls_for_assistive_technology();
+  void mark_private();
 
   Glib::RefPtr<Gtk::AccelGroup> accel_group_;
   Gtk::Box layout_{Gtk::ORIENTATION_VERTICAL};
@@ -103,5 +107,6 @@ class Form1 : public Gtk::Window {
 // Texts of the main window.
 inline constexpr const char* kAppTitle = "Kestrivane (Beta)";
 extern const char* const kOpeningCaption;
+inline constexpr const char* kPrivateCaptionEnd = " (Private)";
 
 }  // namespace kv

@@ -42,6 +42,8 @@ void Form1::build_menus() {
   item(mnuFile, "mnuFile", "&File");
   item(mnuFileNew, "mnuFileNew", "New");
   item(mnuFileNewNewWindow, "mnuFileNewNewWindow", "&New Window", {GDK_KEY_n, kCtrl});
+  item(mnuFileNewPrivateWindow, "mnuFileNewPrivateWindow", "New &Private Window",
+       {GDK_KEY_n, kCtrl | Gdk::SHIFT_MASK});
   separator(mnuFileNewSeparator, "mnuFileNewSeparator");
   item(mnuFileNewMessage, "mnuFileNewMessage", "&Message");
   item(mnuFileOpen, "mnuFileOpen", "&Open", {GDK_KEY_o, kCtrl});
@@ -61,7 +63,9 @@ void Form1::build_menus() {
   item(mnuProperties, "mnuProperties", "P&roperties");
   item(mnuFileWorkOffline, "mnuFileWorkOffline", "&Work Offline");
   item(mnuFileClose, "mnuFileClose", "&Close");
-  submenu(mnuFileNew, 1, {&mnuFileNewNewWindow, &mnuFileNewSeparator, &mnuFileNewMessage});
+  submenu(
+      mnuFileNew, 1,
+      {&mnuFileNewNewWindow, &mnuFileNewPrivateWindow, &mnuFileNewSeparator, &mnuFileNewMessage});
   submenu(mnuFile, 0,
           {&mnuFileNew, &mnuFileOpen, &mnuFileSeparator, &mnuFileEdit, &mnuFileEditOFF,
            &mnuSeparator4, &mnuFileSave, &mnuFileSaveAs, &mnuFileImportExport, &mnuFileSeparator2,

@@ -170,9 +170,12 @@ bool on_key(Form1& form, const GdkEventKey* event) {
   return handled;
 }
 
-void open_in_new_window(ProgramHost& host, const Glib::ustring& uri) {
+// A private window's link opens in a private window.
+void open_in_new_window(Form1& form, ProgramHost& host, const Glib::ustring& uri) {
   Form1* opened = nullptr;
-  guarded([&] { opened = &host.load_main_window(nullptr); });
+  guarded([&] {
+    opened = form.wWeb.IsPrivate() ? &host.load_private_window() : &host.load_main_window(nullptr);
+  });
   if (opened == nullptr) return;
   guarded([&] { opened->wWeb.Navigate(uri); });
   guarded([&] { opened->show(); });
@@ -186,7 +189,7 @@ void attach_habit_keys(Form1& form, ProgramHost& host) {
   form.wWeb.HistoryButtonPress.connect(
       [&form](bool to_forward) { guarded([&] { to_forward ? forward(form) : back(form); }); });
   form.wWeb.LinkToNewWindow.connect(
-      [&host](const Glib::ustring& uri) { open_in_new_window(host, uri); });
+      [&form, &host](const Glib::ustring& uri) { open_in_new_window(form, host, uri); });
 }
 
 }  // namespace kv

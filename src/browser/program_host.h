@@ -19,6 +19,9 @@ class ProgramHost {
   // window made for a page's request for a new window gets a control related to the
   // requesting one.
   virtual Form1& load_main_window(WebBrowser* related) = 0;
+  // The same for a private window on its start page: its controls browse on the private
+  // profile, and nothing of it is kept once it closes.
+  virtual Form1& load_private_window() = 0;
   // The first main window: the one the program opened at its start. nullptr once it
   // has been closed.
   virtual Form1* first_main_window() = 0;

@@ -11,6 +11,8 @@ void attach_window_commands(Form1& form, ProgramHost& host) {
     // Nothing passes from this window: the new one starts afresh.
     guarded([&] { host.load_main_window(nullptr).show(); });
   });
+  form.mnuFileNewPrivateWindow.signal_activate().connect(
+      [&host] { guarded([&] { host.load_private_window().show(); }); });
   form.mnuFileClose.signal_activate().connect([&form, &host] {
     if (!host.may_end_program(form)) return;
     guarded([&] { form.hide(); });

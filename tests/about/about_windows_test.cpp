@@ -21,6 +21,7 @@ class FakeHost : public ProgramHost {
     ++loads;
     throw std::logic_error("the About box must not load a main window");
   }
+  Form1& load_private_window() override { return load_main_window(nullptr); }
   Form1* first_main_window() override { return first; }
   void end_program() override { ++ends; }
 

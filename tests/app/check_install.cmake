@@ -27,7 +27,7 @@ file(READ ${PREFIX}/share/applications/kestrivane.desktop entry)
 # Links from other programs arrive as addresses on the command line.
 foreach(line "Exec=kestrivane %U" "Icon=kestrivane" "Type=Application" "x-scheme-handler/https;"
         "x-scheme-handler/http;" "text/html;" "application/xhtml+xml;"
-        "Exec=kestrivane --new-window")
+        "Exec=kestrivane --new-window" "Exec=kestrivane --private")
   string(FIND "${entry}" "${line}" at)
   if(at EQUAL -1)
     message(SEND_ERROR "kestrivane.desktop lacks ${line}")

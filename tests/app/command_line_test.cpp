@@ -50,10 +50,16 @@ TEST(CommandLineForms, OptionsAnswerOrRefuseBeforeAnyWindow) {
   EXPECT_EQ(parse_command_line({"--version"}, "/").action, Action::kVersion);
   EXPECT_NE(usage_text().find("--new-window"), std::string::npos);
 
-  const CommandLine refused = parse_command_line({"a.org", "--private", "b.org"}, "/");
+  const CommandLine hidden = parse_command_line({"--private", "a.org", "b.org"}, "/");
+  EXPECT_EQ(hidden.action, Action::kOpen);
+  EXPECT_TRUE(hidden.private_windows);
+  EXPECT_EQ(hidden.addresses, (std::vector<std::string>{"http://a.org", "http://b.org"}));
+  EXPECT_FALSE(parse_command_line({"a.org"}, "/").private_windows);
+
+  const CommandLine refused = parse_command_line({"a.org", "--incognito", "b.org"}, "/");
   EXPECT_EQ(refused.action, Action::kRefused);
   EXPECT_TRUE(refused.addresses.empty());
-  EXPECT_NE(refused.error.find("'--private'"), std::string::npos);
+  EXPECT_NE(refused.error.find("'--incognito'"), std::string::npos);
   EXPECT_EQ(refused.error.find('\n'), std::string::npos);
   EXPECT_EQ(parse_command_line({"-x"}, "/").action, Action::kRefused);
 }

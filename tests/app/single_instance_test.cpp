@@ -1,7 +1,7 @@
 // The built program on a session bus of its own (the test runs under dbus-run-session):
 // options, a relative file, a second start handing its address to the running program,
 // and the session file that a killed program leaves and a clean end removes, with
-// nothing typed into a page in it.
+// nothing typed into a page in it; and a private window, which leaves nothing behind.
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -18,7 +18,7 @@
 #include "engine/control/webkit_browser.h"
 #include "session/lost_session.h"
 #include "session/session_file.h"
-#include "support/file_bytes.h"
+#include "support/files_holding.h"
 #include "support/local_server.h"
 #include "support/loopback_engine.h"
 #include "support/run_until.h"
@@ -188,55 +188,6 @@ std::string posted_form(const std::string& action, const std::string& field,
          "'].reverse().join(''); form.submit(); }, 50)</script>";
 }
 
-// How a form sends `text`: letters and digits as they are, spaces as +, the rest %XX.
-std::string form_encoded(const std::string& text) {
-  std::string encoded;
-  for (const unsigned char c : text) {
-    if (g_ascii_isalnum(c) || c == '*' || c == '-' || c == '.' || c == '_') {
-      encoded += static_cast<char>(c);
-    } else if (c == ' ') {
-      encoded += '+';
-    } else {
-      encoded += "%" + std::string(1, "0123456789ABCDEF"[c >> 4]) + "0123456789ABCDEF"[c & 15];
-    }
-  }
-  return encoded;
-}
-
-bool holds(const std::string& bytes, const std::string& secret) {
-  return bytes.find(secret) != std::string::npos ||
-         bytes.find(form_encoded(secret)) != std::string::npos;
-}
-
-bool base64_char(char c) {
-  return g_ascii_isalnum(c) || c == '+' || c == '/';
-}
-
-// The files under `folder` holding `secret` as typed, as a form sends it, or so inside a
-// base64 value.
-std::vector<std::string> files_holding(const std::string& folder, const std::string& secret) {
-  std::vector<std::string> found;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    if (!entry.is_regular_file()) continue;
-    const std::string bytes = test::read_file(entry.path().string());
-    bool held = holds(bytes, secret);
-    for (std::size_t at = 0; at < bytes.size() && !held;) {
-      std::size_t end = at;
-      while (end < bytes.size() && base64_char(bytes[end])) ++end;
-      // Read from each of the four places a value may start within the run.
-      for (std::size_t skip = 0; end - at >= 16 && skip < 4 && !held; ++skip) {
-        gsize size = 0;
-        const std::string value = bytes.substr(at + skip, end - at - skip);
-        const OwnedChars decoded(reinterpret_cast<gchar*>(g_base64_decode(value.c_str(), &size)));
-        held = holds(std::string(decoded.get(), size), secret);
-      }
-      at = end + 1;
-    }
-    if (held) found.push_back(entry.path().string());
-  }
-  return found;
-}
-
 TEST_F(ProgramStarts, AKilledProgramKeepsNothingTypedAndItsPostedPagesAreNotPostedAgain) {
   const std::string password = "Kv pw&7=Zq!";
   const std::string card = "4111222233334444";
@@ -264,7 +215,7 @@ TEST_F(ProgramStarts, AKilledProgramKeepsNothingTypedAndItsPostedPagesAreNotPost
   EXPECT_EQ(server.requests("POST /signin"), 1);
   EXPECT_EQ(server.requests("POST /pay"), 1);
   for (const std::string& secret : {password, card}) {
-    EXPECT_EQ(files_holding(home.path(), secret), std::vector<std::string>{}) << secret;
+    EXPECT_EQ(test::files_holding(home.path(), secret), std::vector<std::string>{}) << secret;
   }
 
   // Both windows come back with their Back lists; the payment's page loads by GET.
@@ -289,6 +240,33 @@ TEST_F(ProgramStarts, AKilledProgramKeepsNothingTypedAndItsPostedPagesAreNotPost
   EXPECT_TRUE(
       test::run_until([&] { return windows[0]->wWeb.LocationURL() == server.url("/signin"); }));
   EXPECT_EQ(server.requests("POST /signin"), 1);
+}
+
+TEST_F(ProgramStarts, APrivateWindowLeavesNothingOnDiskWhenTheProgramIsKilled) {
+  const std::string marker = "kv-marker-" + std::to_string(g_random_int());
+  const std::string cookie = "kv-cookie-" + std::to_string(g_random_int());
+  const std::string path = "/hush-" + std::to_string(g_random_int()) + ".html";
+  server.add_page(path, "<title>" + marker + "</title><body onload=\"localStorage.m = '" + marker +
+                            "'; fetch('/hush-loaded')\">" + marker + "</body>");
+  server.add_header(path, "Set-Cookie", "hush=" + cookie + "; Max-Age=86400");
+  const GPid program = start({"--private", server.url(path)});
+  ASSERT_TRUE(test::run_until([&] { return server.requests("/hush-loaded") == 1; }, 30s));
+
+  // A normal window opened after it is written down: the session and the history were.
+  EXPECT_EQ(run({server.url("/one.html")}), 0);
+  ASSERT_TRUE(test::run_until(
+      [&] {
+        const auto session = session_file();
+        return session && session->windows.size() == 1 &&
+               session->windows[0].address == server.url("/one.html");
+      },
+      30s));
+  kill(program, SIGKILL);
+  ASSERT_TRUE(test::run_until([&] { return gone(program); }));
+  EXPECT_FALSE(test::files_holding(home.path(), server.url("/one.html")).empty());
+  for (const std::string& secret : {server.url(path), marker, cookie}) {
+    EXPECT_EQ(test::files_holding(home.path(), secret), std::vector<std::string>{}) << secret;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "desktop/control_name.h"
 #include "desktop/mnemonic.h"
@@ -175,6 +176,7 @@ TEST(Form1Menus, HoldTheWholeTreeWithMnemonicsAndShortcuts) {
       {"mnuFile", "_File", ""},
       {"mnuFileNew", "New", ""},
       {"mnuFileNewNewWindow", "_New Window", "Ctrl+N"},
+      {"mnuFileNewPrivateWindow", "New _Private Window", "Shift+Ctrl+N"},
       {"mnuFileNewSeparator", "-", ""},
       {"mnuFileNewMessage", "_Message", ""},
       {"mnuFileOpen", "_Open", "Ctrl+O"},
@@ -287,6 +289,26 @@ TEST(Form1Accessibility, EveryControlIsReadOutByItsCaptionOrElseItsTooltip) {
             "lblTimer=Time; lblAddress=Address:; lblStatus=Done; ");
   w.cmdPopups.set_label("Pop-ups Enabled");  // read out as it now stands
   EXPECT_NE(names().find("cmdPopups=Pop-ups Enabled;"), std::string::npos);
+}
+
+TEST(Form1PrivateMark, SaysPrivateBesideTheAddressForAssistiveTechnologyAndInEveryCaption) {
+  FakeForm hidden(true);
+  Form1& w = hidden.form;
+  w.show();
+  ASSERT_TRUE(test::run_until([&] { return w.lblPrivate.get_mapped(); }));
+  test::flush_events();
+  int x = -1;
+  int y = -1;
+  ASSERT_TRUE(w.lblPrivate.translate_coordinates(w.client_area(), 0, 0, x, y));
+  EXPECT_EQ(
+      std::vector<int>({x, y, w.lblPrivate.get_allocated_width(), w.cboURL.get_allocated_width()}),
+      std::vector<int>({880, 56, 73, 761}));
+  AtkObject* mark = gtk_widget_get_accessible(GTK_WIDGET(w.lblPrivate.gobj()));
+  EXPECT_STREQ(atk_object_get_name(mark), "Private window");
+  EXPECT_EQ(w.get_title(), std::string(kOpeningCaption) + " (Private)");
+  w.set_title("Page - Kestrivane (Beta)");
+  EXPECT_EQ(w.get_title(), "Page - Kestrivane (Beta) (Private)");
+  EXPECT_FALSE(FakeForm().form.lblPrivate.get_parent());
 }
 
 }  // namespace

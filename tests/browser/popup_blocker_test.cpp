@@ -24,6 +24,7 @@ class FakeHost : public ProgramHost {
     run_startup(windows.back().form);
     return windows.back().form;
   }
+  Form1& load_private_window() override { return load_main_window(nullptr); }
   Form1* first_main_window() override { return nullptr; }
   void end_program() override {}
 

@@ -72,7 +72,8 @@ std::string eval_js(WebKitWebView* view, const std::string& script) {
   return result->text;
 }
 
-EngineWindow::EngineWindow() : browser(std::make_unique<WebKitBrowser>()) {
+EngineWindow::EngineWindow(bool private_profile)
+    : browser(std::make_unique<WebKitBrowser>(nullptr, private_profile)) {
   show();
   run_until([&] { return window.get_mapped(); });
 }

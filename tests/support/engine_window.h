@@ -28,8 +28,8 @@ std::string eval_js(WebKitWebView* view, const std::string& script);
 // view in it) goes first.
 class EngineWindow {
  public:
-  // Waits until the window is on the screen.
-  EngineWindow();
+  // Waits until the window is on the screen. A private one browses on the private profile.
+  explicit EngineWindow(bool private_profile = false);
   // A window for a page's request to `opener`. It is made inside the engine's call, where
   // the main loop must not run, so it is shown without waiting.
   explicit EngineWindow(WebKitBrowser& opener);

@@ -7,14 +7,21 @@
 
 namespace kv::test {
 
-// A main window whose two browser controls are recording fakes.
+// A main window whose two browser controls are recording fakes, private ones for a
+// private window.
 struct FakeForm {
-  FakeForm()
-      : form(std::make_unique<FakeWebBrowser>(), std::make_unique<FakeWebBrowser>()),
+  explicit FakeForm(bool private_window = false)
+      : form(control(private_window), control(private_window)),
         web(dynamic_cast<FakeWebBrowser&>(form.wWeb)),
         pane(dynamic_cast<FakeWebBrowser&>(form.WB1)) {
     web.calls.clear();
     pane.calls.clear();
+  }
+
+  static std::unique_ptr<FakeWebBrowser> control(bool private_window) {
+    auto made = std::make_unique<FakeWebBrowser>();
+    made->private_profile = private_window;
+    return made;
   }
 
   Form1 form;

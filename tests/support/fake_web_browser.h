@@ -50,6 +50,7 @@ class FakeWebBrowser : public WebBrowser {
   void SetFocus() override;
   void SetVisible(bool visible) override;
   [[nodiscard]] bool Visible() const override { return area_.get_visible(); }
+  [[nodiscard]] bool IsPrivate() const override { return private_profile; }
 
   // The members called, in order, without their arguments.
   [[nodiscard]] std::vector<std::string> members() const;
@@ -67,6 +68,7 @@ class FakeWebBrowser : public WebBrowser {
   Glib::ustring location_url;
   Glib::ustring location_name;
   bool busy = false;
+  bool private_profile = false;
   std::int32_t text_size = 2;  // ExecWB 19 sets it
 
  protected:

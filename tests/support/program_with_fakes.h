@@ -21,7 +21,16 @@ class FakeBrowsers : public WebBrowserFactory {
  public:
   std::unique_ptr<WebBrowser> create(WebBrowser* related) override {
     relations.push_back(related);
-    return std::make_unique<FakeWebBrowser>();
+    auto made = std::make_unique<FakeWebBrowser>();
+    // As the engine's: a page's window is private when its opener is.
+    made->private_profile = related != nullptr && related->IsPrivate();
+    return made;
+  }
+  std::unique_ptr<WebBrowser> create_private() override {
+    relations.push_back(nullptr);
+    auto made = std::make_unique<FakeWebBrowser>();
+    made->private_profile = true;
+    return made;
   }
 
   std::vector<WebBrowser*> relations;

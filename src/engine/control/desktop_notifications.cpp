@@ -51,7 +51,6 @@ struct Service {
   ObjectRef<GDBusConnection> bus;
   guint64 next_key = 1;
   std::map<guint64, std::unique_ptr<Shown>> shown;  // by our own key, oldest first
-  std::set<std::string> allowed_for_run;
   std::map<std::string, SiteAllowance> allowances;  // by origin
 };
 
@@ -147,9 +146,27 @@ void on_closed_by_page(WebKitNotification* notification, gpointer /*data*/) {
   }
 }
 
-bool may_show(const std::string& origin) {
+constexpr const char* kAllowedForRunKey = "kv-notifications-allowed-for-run";
+
+// Kept on the view's context, so that what a private window allowed goes with the
+// private windows' context and never reaches a normal window.
+std::set<std::string>& allowed_for_run(WebKitWebView* view) {
+  GObject* context = G_OBJECT(webkit_web_view_get_context(view));
+  auto* allowed =
+      static_cast<std::set<std::string>*>(g_object_get_data(context, kAllowedForRunKey));
+  if (allowed == nullptr) {
+    allowed = new std::set<std::string>;
+    g_object_set_data_full(context, kAllowedForRunKey, allowed,
+                           [](gpointer data) { delete static_cast<std::set<std::string>*>(data); });
+  }
+  return *allowed;
+}
+
+bool may_show(WebKitWebView* view, const std::string& origin) {
   if (origin.empty()) return false;
-  if (service().allowed_for_run.contains(origin)) return true;
+  if (allowed_for_run(view).contains(origin)) return true;
+  // A private window never reads the remembered decisions.
+  if (webkit_web_view_is_ephemeral(view) != FALSE) return false;
   return SitePermissions().decision(origin, SitePermission::kNotifications).value_or(false);
 }
 
@@ -198,7 +215,7 @@ gboolean on_show(WebKitWebView* view, WebKitNotification* notification, gpointer
   const std::string page = uri != nullptr ? uri : "";
   const std::string origin = origin_of(page);
   // Handled either way: the engine's own handler would show what we dropped.
-  if (!may_show(origin)) return TRUE;
+  if (!may_show(view, origin)) return TRUE;
   GDBusConnection* connection = bus();
   if (connection == nullptr) return TRUE;
   if (!within_allowance(origin)) return TRUE;
@@ -241,8 +258,8 @@ void show_notifications_on_desktop(WebKitWebView* view) {
   g_signal_connect(view, "show-notification", G_CALLBACK(on_show), nullptr);
 }
 
-void allow_notifications_for_run(const std::string& origin) {
-  if (!origin.empty()) service().allowed_for_run.insert(origin);
+void allow_notifications_for_run(WebKitWebView* view, const std::string& origin) {
+  if (!origin.empty()) allowed_for_run(view).insert(origin);
 }
 
 }  // namespace kv

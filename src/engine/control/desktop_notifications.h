@@ -14,7 +14,9 @@ namespace kv {
 // one a second: the rest are dropped.
 void show_notifications_on_desktop(WebKitWebView* view);
 
-// The user let `origin` show notifications without remembering it: until the program ends.
-void allow_notifications_for_run(const std::string& origin);
+// The user let `origin` show notifications in `view` without remembering it: in every
+// view of its context, until the program ends (a private window's: until the last
+// private window closes).
+void allow_notifications_for_run(WebKitWebView* view, const std::string& origin);
 
 }  // namespace kv

@@ -99,7 +99,9 @@ void deny(WebKitPermissionRequest* request) {
 
 PermissionQuestions::PermissionQuestions(WebKitWebView* view, Gtk::Overlay& overlay,
                                          SitePermissions store)
-    : view_(view), store_(std::move(store)) {
+    : view_(view),
+      store_(std::move(store)),
+      remembers_(webkit_web_view_is_ephemeral(view) == FALSE) {
   set_control_name(stack_, "PermissionQuestions");
   stack_.set_valign(Gtk::ALIGN_START);
   stack_.set_halign(Gtk::ALIGN_FILL);
@@ -174,7 +176,8 @@ void PermissionQuestions::decide(WebKitPermissionRequest* request, SitePermissio
     deny(request);
     return;
   }
-  if (const auto decision = remembered(store_, asker->origin, permission)) {
+  if (const auto decision =
+          remembers_ ? remembered(store_, asker->origin, permission) : std::nullopt) {
     if (*decision) {
       webkit_permission_request_allow(request);
     } else {
@@ -214,7 +217,7 @@ void PermissionQuestions::ask(WebKitPermissionRequest* request, SitePermission p
   auto* keep = Gtk::make_managed<Gtk::CheckButton>("_Remember this decision", true);
   set_control_name(*keep, "chkRemember");
   keep->set_active(remembered_unless_unticked(permission));
-  keep->set_visible(!asker.origin.empty());
+  keep->set_visible(remembers_ && !asker.origin.empty());
   keep->set_no_show_all(true);
   guard_button(*keep, GTK_WIDGET(view_));
   auto* content = dynamic_cast<Gtk::Container*>(bar.get_content_area());
@@ -231,7 +234,7 @@ void PermissionQuestions::ask(WebKitPermissionRequest* request, SitePermission p
   bar.signal_response().connect([this, asked, keep](int response) {
     // Closing the bar any other way (Escape) is a "no" that is not kept.
     answer(asked, response == kAllow,
-           response == kAllow || response == kDeny ? keep->get_active() : false);
+           (response == kAllow || response == kDeny) && remembers_ && keep->get_active());
   });
   bar.show_all();
   stack_.pack_start(bar, Gtk::PACK_SHRINK);
@@ -247,7 +250,7 @@ void PermissionQuestions::answer(Question* question, bool allow, bool remember) 
   std::unique_ptr<Question> answered = std::move(*found);
   questions_.erase(found);
   if (allow && !remember && answered->permission == SitePermission::kNotifications) {
-    allow_notifications_for_run(answered->origin);
+    allow_notifications_for_run(view_, answered->origin);
   }
   if (remember && !answered->origin.empty()) {
     for (SitePermission kept : kept_as(answered->permission)) {
@@ -280,7 +283,9 @@ gboolean PermissionQuestions::on_query(WebKitWebView* /*view*/, WebKitPermission
   OwnedChars text(security != nullptr ? webkit_security_origin_to_string(security) : nullptr);
   const std::string origin = origin_of(text ? text.get() : "");
   auto* questions = static_cast<PermissionQuestions*>(self);
-  const auto decision = permission ? questions->store_.decision(origin, *permission) : std::nullopt;
+  const auto decision = permission && questions->remembers_
+                            ? questions->store_.decision(origin, *permission)
+                            : std::nullopt;
   if (!decision) return FALSE;
   webkit_permission_state_query_finish(
       query, *decision ? WEBKIT_PERMISSION_STATE_GRANTED : WEBKIT_PERMISSION_STATE_DENIED);

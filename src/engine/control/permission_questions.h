@@ -25,6 +25,8 @@ namespace kv {
 // to the page that asked: the start and the commit of another page deny it and take its
 // bar away, and what a page asks while another is on its way in is denied at once. A
 // question names the site that asked; one whose site is not known is denied unasked.
+// A private window's questions are answered for the page alone: nothing is remembered,
+// and "Remember this decision" is not offered.
 class PermissionQuestions {
  public:
   // `overlay` holds `view` and outlives this object's use of it.
@@ -75,6 +77,8 @@ class PermissionQuestions {
   WebKitWebView* view_;
   Gtk::Box stack_{Gtk::ORIENTATION_VERTICAL};
   SitePermissions store_;
+  // A private window's view neither reads nor keeps decisions: each is asked.
+  bool remembers_;
   std::vector<std::unique_ptr<Question>> questions_;
   bool page_leaving_ = false;  // between a load's start and its commit or end
   unsigned page_number_ = 0;   // counts the loads started and committed

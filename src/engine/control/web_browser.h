@@ -117,6 +117,10 @@ class WebBrowser {
   virtual void SetVisible(bool visible) = 0;
   [[nodiscard]] virtual bool Visible() const = 0;
 
+  // Whether the control browses on the private profile, which keeps nothing once its
+  // last control has gone: no history, cookies, cache or site decisions.
+  [[nodiscard]] virtual bool IsPrivate() const { return false; }
+
   // Events.
   sigc::signal<void(const Glib::ustring&)> StatusTextChange;
   sigc::signal<void(std::int32_t, std::int32_t)> ProgressChange;
@@ -145,7 +149,8 @@ class WebBrowser {
 };
 
 // Makes the browser controls of new windows. A control made for a page's request
-// for a new window is related to the requesting control (same session, same opener).
+// for a new window is related to the requesting control (same session, same opener),
+// and private when that one is.
 class WebBrowserFactory {
  public:
   WebBrowserFactory() = default;
@@ -156,6 +161,8 @@ class WebBrowserFactory {
   virtual ~WebBrowserFactory() = default;
 
   virtual std::unique_ptr<WebBrowser> create(WebBrowser* related) = 0;
+  // A new top-level control on the private profile.
+  virtual std::unique_ptr<WebBrowser> create_private() = 0;
 };
 
 }  // namespace kv

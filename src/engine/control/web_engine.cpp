@@ -1,8 +1,10 @@
 #include "engine/control/web_engine.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "desktop/glib_handles.h"
 #include "engine/downloads/downloads.h"
 #include "engine/profile/notification_decisions.h"
 #include "engine/profile/spelling_languages.h"
@@ -10,28 +12,80 @@
 #include "engine/profile/web_sandbox.h"
 
 namespace kv {
+namespace {
+
+struct ProxyChoice {
+  std::string proxy;
+  std::vector<std::string> direct;
+};
+
+std::optional<ProxyChoice>& proxy_choice() {
+  static std::optional<ProxyChoice> choice;
+  return choice;
+}
+
+void apply_proxy(WebKitWebContext* context) {
+  WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(context);
+  const std::optional<ProxyChoice>& choice = proxy_choice();
+  if (!choice) {
+    webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_DEFAULT,
+                                                           nullptr);
+    return;
+  }
+  std::vector<const gchar*> direct;
+  for (const std::string& host : choice->direct) direct.push_back(host.c_str());
+  direct.push_back(nullptr);
+  const std::unique_ptr<WebKitNetworkProxySettings, void (*)(WebKitNetworkProxySettings*)> settings(
+      webkit_network_proxy_settings_new(choice->proxy.c_str(), direct.data()),
+      webkit_network_proxy_settings_free);
+  webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
+                                                         settings.get());
+}
+
+// What every context of the program has, the private one too.
+void prepare_context(WebKitWebContext* made) {
+  // Before the first view, which starts the first web process.
+  confine_web_content(made);
+  watch_downloads(made);
+  // Pages are documents, not applications: keep the cache model of a browser.
+  webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_WEB_BROWSER);
+  // A language without a dictionary was left out, and with none the checker only
+  // finds nothing: spelling never stops the program.
+  std::vector<const gchar*> languages;
+  const std::vector<std::string> wanted = locale_spelling_languages();
+  for (const std::string& language : wanted) languages.push_back(language.c_str());
+  languages.push_back(nullptr);
+  webkit_web_context_set_spell_checking_languages(made, languages.data());
+  webkit_web_context_set_spell_checking_enabled(made, TRUE);
+  if (proxy_choice()) apply_proxy(made);
+}
+
+std::weak_ptr<WebKitWebContext>& private_context_now() {
+  static std::weak_ptr<WebKitWebContext> context;
+  return context;
+}
+
+}  // namespace
 
 WebKitWebContext* shared_web_context() {
   static WebKitWebContext* const context = [] {
     WebKitWebContext* made = new_profile_context();
-    // Before the first view, which starts the first web process.
-    confine_web_content(made);
+    prepare_context(made);
     follow_website_data_deletion(made);
-    watch_downloads(made);
-    // Pages are documents, not applications: keep the cache model of a browser.
-    webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_WEB_BROWSER);
     offer_notification_decisions(made);
-    // A language without a dictionary was left out, and with none the checker only
-    // finds nothing: spelling never stops the program.
-    std::vector<const gchar*> languages;
-    const std::vector<std::string> wanted = locale_spelling_languages();
-    for (const std::string& language : wanted) languages.push_back(language.c_str());
-    languages.push_back(nullptr);
-    webkit_web_context_set_spell_checking_languages(made, languages.data());
-    webkit_web_context_set_spell_checking_enabled(made, TRUE);
     return made;
   }();
   return context;
+}
+
+std::shared_ptr<WebKitWebContext> private_web_context() {
+  if (std::shared_ptr<WebKitWebContext> held = private_context_now().lock()) return held;
+  // The remembered decisions of the user's profile are not offered: a private window
+  // starts with none.
+  std::shared_ptr<WebKitWebContext> made = ObjectRef<WebKitWebContext>(new_private_context());
+  prepare_context(made.get());
+  private_context_now() = made;
+  return made;
 }
 
 WebKitSettings* shared_web_settings() {
@@ -53,6 +107,20 @@ WebKitSettings* shared_web_settings() {
     return made;
   }();
   return settings;
+}
+
+void use_network_proxy(const char* proxy, const char* const* direct) {
+  if (proxy == nullptr) {
+    proxy_choice().reset();
+  } else {
+    ProxyChoice choice{proxy, {}};
+    for (; direct != nullptr && *direct != nullptr; ++direct) choice.direct.emplace_back(*direct);
+    proxy_choice() = std::move(choice);
+  }
+  apply_proxy(shared_web_context());
+  if (std::shared_ptr<WebKitWebContext> held = private_context_now().lock()) {
+    apply_proxy(held.get());
+  }
 }
 
 }  // namespace kv

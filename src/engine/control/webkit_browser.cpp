@@ -74,14 +74,19 @@ std::map<std::uint64_t, int>& process_groups() {
 
 }  // namespace
 
-WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
+WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   GtkWidget* made = nullptr;
   if (related != nullptr) {
     // Shares the opener's context, settings and web process, as the engine requires of
     // a view handed back for a page's window request.
     made = webkit_web_view_new_with_related_view(related->view());
+    private_context_ = related->private_context_;
     opener_view_ = related->view();
     g_object_add_weak_pointer(G_OBJECT(opener_view_), reinterpret_cast<gpointer*>(&opener_view_));
+  } else if (private_profile) {
+    private_context_ = private_web_context();
+    made = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", private_context_.get(),
+                                   "settings", shared_web_settings(), nullptr));
   } else if (ObjectRef<WebKitWebView> spare = take_spare_view()) {
     made = GTK_WIDGET(spare.release());  // its one reference is ours, sunk already
   } else {
@@ -98,7 +103,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related) {
   gtk_container_add(GTK_CONTAINER(area_->gobj()), made);
   area_->show();
   // First, so that its load-failed handler runs before any that stops the emission.
-  record_completed_pages(view_);
+  if (!private_context_) record_completed_pages(view_);
   offer_certificate_exceptions(view_);
   show_ended_pages(view_);
   show_unreachable_pages(view_, g_network_monitor_get_default());
@@ -466,6 +471,10 @@ void WebKitBrowser::on_destroy(GtkWidget* /*view*/, gpointer self) {
 
 std::unique_ptr<WebBrowser> WebKitBrowserFactory::create(WebBrowser* related) {
   return std::make_unique<WebKitBrowser>(dynamic_cast<WebKitBrowser*>(related));
+}
+
+std::unique_ptr<WebBrowser> WebKitBrowserFactory::create_private() {
+  return std::make_unique<WebKitBrowser>(nullptr, true);
 }
 
 }  // namespace kv

@@ -39,9 +39,11 @@ class FullScreenNotice;
 class WebKitBrowser : public WebBrowser {
  public:
   // `related`: the control of a page that asked for a new window, or nullptr. A related
-  // control shares the requesting one's session and process, and only a related control
-  // may be handed back through the requesting control's NewWindow2.
-  explicit WebKitBrowser(WebKitBrowser* related = nullptr);
+  // control shares the requesting one's session, process and profile, and only a related
+  // control may be handed back through the requesting control's NewWindow2. Without one,
+  // `private_profile` puts the control on the private windows' context, where nothing
+  // it shows is recorded in the history.
+  explicit WebKitBrowser(WebKitBrowser* related = nullptr, bool private_profile = false);
   ~WebKitBrowser() override;
   WebKitBrowser(const WebKitBrowser&) = delete;
   WebKitBrowser& operator=(const WebKitBrowser&) = delete;
@@ -69,6 +71,7 @@ class WebKitBrowser : public WebBrowser {
   void SetFocus() override;
   void SetVisible(bool visible) override;
   [[nodiscard]] bool Visible() const override;
+  [[nodiscard]] bool IsPrivate() const override { return private_context_ != nullptr; }
 
   [[nodiscard]] WebKitWebView* view() const { return view_; }
   // Whether this control was made for a window requested by `opener`'s page.
@@ -100,6 +103,9 @@ class WebKitBrowser : public WebBrowser {
   // Whether another live view still shares this one's web process.
   bool leave_process_group();
 
+  // The private windows' context while this control is one of them: the last control to
+  // let go ends it.
+  std::shared_ptr<WebKitWebContext> private_context_;
   ObjectRef<WebKitWebView> held_view_;  // our own reference, which view_ names
   WebKitWebView* view_ = nullptr;
   // The page area: the view, with the sites' questions over its top.
@@ -127,6 +133,7 @@ class WebKitBrowserFactory : public WebBrowserFactory {
  public:
   // A related control when `related` is a WebKitBrowser, otherwise a new top-level one.
   std::unique_ptr<WebBrowser> create(WebBrowser* related) override;
+  std::unique_ptr<WebBrowser> create_private() override;
 };
 
 }  // namespace kv

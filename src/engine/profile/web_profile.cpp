@@ -80,6 +80,11 @@ WebKitWebContext* new_profile_context() {
   return webkit_web_context_new_with_website_data_manager(manager.get());
 }
 
+WebKitWebContext* new_private_context() {
+  const ObjectRef<WebKitWebsiteDataManager> manager(webkit_website_data_manager_new_ephemeral());
+  return webkit_web_context_new_with_website_data_manager(manager.get());
+}
+
 void clear_profile_data(WebKitWebContext* context, std::function<void(bool)> done) {
   WebKitWebsiteDataManager* manager = webkit_web_context_get_website_data_manager(context);
   webkit_website_data_manager_clear(manager, WEBKIT_WEBSITE_DATA_ALL, 0, nullptr, &on_cleared,

@@ -12,6 +12,11 @@ namespace kv {
 // program. Session cookies are kept in memory only and end with the program.
 WebKitWebContext* new_profile_context();
 
+// A new engine context on a profile of its own that lives in memory only: its cookies,
+// website data, cache and credentials are never written, and end with the context. It
+// shares nothing with the persistent profile.
+WebKitWebContext* new_private_context();
+
 // Deletes every cookie and all website data (local storage, IndexedDB, cache, ...) of
 // the profile through `context`. `done` runs once, with whether the engine managed.
 void clear_profile_data(WebKitWebContext* context, std::function<void(bool)> done);

@@ -37,6 +37,28 @@ TEST_F(SiteQuestions, TheCameraIsGivenOnlyAfterAllowAndOnlyAKeptAnswerIsRemember
   EXPECT_TRUE(window.wait_for_title("granted"));
 }
 
+TEST_F(SiteQuestions, APrivateWindowAsksWhatIsRememberedAndOffersToRememberNothing) {
+  ASSERT_TRUE(store.remember(origin, SitePermission::kCamera, true));
+  test::EngineWindow hidden(true);
+  ASSERT_TRUE(hidden.load_uri(server.url("/call.html")));
+  hidden.eval("navigator.permissions.query({name: 'camera'}).then(s => document.title = s.state)");
+  EXPECT_TRUE(hidden.wait_for_title("prompt"));
+  hidden.eval(
+      "navigator.mediaDevices.getUserMedia({video: true, audio: true}).then(() => "
+      "document.title = 'given'); 0");
+  ASSERT_TRUE(
+      test::run_until([&] { return named(hidden.window, "PermissionQuestion").size() == 1; }));
+  const auto keep = named(hidden.window, "chkRemember");
+  ASSERT_EQ(keep.size(), 1U);
+  EXPECT_FALSE(keep.front()->get_visible());
+  // Not even a tick left on the hidden box keeps the answer.
+  dynamic_cast<Gtk::CheckButton*>(keep.front())->set_active(true);
+  dynamic_cast<Gtk::Button*>(named(hidden.window, "cmdAllow").front())->clicked();
+  ASSERT_TRUE(hidden.wait_for_title("given"));
+  EXPECT_EQ(store.all().size(), 1U);
+  EXPECT_FALSE(store.decision(origin, SitePermission::kMicrophone).has_value());
+}
+
 TEST_F(SiteQuestions, APageThatAsksOverAndOverThenLeavesLeavesNoQuestionBehind) {
   ASSERT_TRUE(window.load_uri(server.url("/call.html")));
   window.eval(
