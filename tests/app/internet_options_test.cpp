@@ -185,10 +185,10 @@ TEST_F(InternetOptionsTest, ContentBlockingSectionShowsListsAndKeepsSitesOnApply
   const std::string settings_text = blocking_settings_text({true, {"kept.example"}});
   ASSERT_TRUE(
       g_file_set_contents(blocking_settings_path().c_str(), settings_text.c_str(), -1, nullptr));
-  ListReport list{"easylist.txt", "list-1", {{"block", 10}, {"hide", 5}}, {{"csp", 2}}, 1, true};
-  ListReport unread{"mine.txt", "", {}, {}, 0, false};
+  ListReport list{"easylist.txt", "list-1", {{"block", 10}, {"hide", 5}}, {{"csp", 2}}, 1, true, 0, 0, ""};
+  ListReport unread{"mine.txt", "", {}, {}, 0, false, 0, 0, ""};
   ListReport huge{"huge.txt", "", {{"hide", 90}}, {}, 0, false, 0, 0, "too-large"};
-  ListReport parts{"hosts.txt", "list-2", {{"block", 160000}}, {}, 0, true, 10, 2};
+  ListReport parts{"hosts.txt", "list-2", {{"block", 160000}}, {}, 0, true, 10, 2, ""};
   g_mkdir_with_parents(filter_store_dir().c_str(), 0700);
   ASSERT_TRUE(save_list_reports(ContentBlocking::reports_path(filter_store_dir()),
                                 {list, unread, huge, parts}));
