@@ -60,7 +60,9 @@ PasswordsSection::PasswordsSection(LoginStore& store, SitePermissions permission
   });
   cmdRemovePassword.signal_clicked().connect([this] { remove_selected(); });
   cmdRemoveAllPasswords.signal_clicked().connect([this] { remove_all(); });
-  refresh();
+  // The keyring is asked only once the user looks at the list: a locked one may ask for
+  // its password, and a user setting the home page has no reason to see that.
+  signal_map().connect([this] { refresh(); });
 }
 
 bool PasswordsSection::apply() const {
@@ -69,6 +71,7 @@ bool PasswordsSection::apply() const {
 }
 
 void PasswordsSection::refresh() {
+  if (!get_mapped()) return;
   const unsigned number = ++reading_;
   store_.find("", [this, alive = std::weak_ptr<bool>(alive_),
                    number](std::optional<std::vector<SavedLogin>> found) {

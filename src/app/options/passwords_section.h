@@ -26,7 +26,7 @@ class PasswordsSection : public Gtk::Frame {
   explicit PasswordsSection(LoginStore& store = desktop_login_store(),
                             SitePermissions permissions = {});
 
-  // Reads the accounts and the "Never" sites afresh.
+  // Reads the accounts and the "Never" sites afresh, while the section is shown.
   void refresh();
   // Keeps the offer's setting; false when it could not be written.
   [[nodiscard]] bool apply() const;

@@ -36,7 +36,6 @@ AccountPopup::AccountPopup(WebKitWebView* view) : view_(view) {
 
 AccountPopup::~AccountPopup() {
   g_signal_handlers_disconnect_by_data(view_, this);
-  if (toplevel_ != nullptr) g_signal_handlers_disconnect_by_data(toplevel_, this);
 }
 
 void AccountPopup::show(const std::vector<std::string>& users, GdkRectangle field,
@@ -70,9 +69,14 @@ void AccountPopup::show(const std::vector<std::string>& users, GdkRectangle fiel
 void AccountPopup::place(GdkRectangle field) {
   GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(view_));
   if (top != toplevel_) {
-    if (toplevel_ != nullptr) g_signal_handlers_disconnect_by_data(toplevel_, this);
     toplevel_ = top;
-    g_signal_connect(toplevel_, "configure-event", G_CALLBACK(on_hiding_event), this);
+    // Goes with whichever of the two windows goes first.
+    g_signal_connect_object(top, "configure-event",
+                            G_CALLBACK(+[](GtkWidget* list, GdkEvent* /*event*/) {
+                              gtk_widget_hide(list);
+                              return FALSE;
+                            }),
+                            window_.gobj(), G_CONNECT_SWAPPED);
   }
   if (GTK_IS_WINDOW(top)) window_.set_transient_for(*Glib::wrap(GTK_WINDOW(top)));
   int x = 0;

@@ -44,7 +44,7 @@ class AccountPopup {
   Gtk::Window window_{Gtk::WINDOW_POPUP};
   Gtk::Frame frame_;
   std::function<void(std::size_t)> picked_;
-  GtkWidget* toplevel_ = nullptr;  // whose moves close the list
+  const GtkWidget* toplevel_ = nullptr;  // whose moves close the list; compared only
 };
 
 }  // namespace kv

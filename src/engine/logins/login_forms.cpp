@@ -162,10 +162,9 @@ void LoginForms::on_message(WebKitUserContentManager* manager, WebKitJavascriptR
   guarded([&] { chosen->field_chosen(field); });
 }
 
-gboolean LoginForms::on_submit_form(WebKitWebView* /*view*/, WebKitFormSubmissionRequest* request,
-                                    gpointer self) {
+void LoginForms::on_submit_form(WebKitWebView* /*view*/, WebKitFormSubmissionRequest* request,
+                                gpointer self) {
   static_cast<LoginForms*>(self)->read_submission(request);
-  return TRUE;
 }
 
 void LoginForms::read_submission(WebKitFormSubmissionRequest* request) {

@@ -55,8 +55,8 @@ class LoginForms {
 
  private:
   static gboolean on_user_input(GtkWidget* view, GdkEvent* event, gpointer self);
-  static gboolean on_submit_form(WebKitWebView* view, WebKitFormSubmissionRequest* request,
-                                 gpointer self);
+  static void on_submit_form(WebKitWebView* view, WebKitFormSubmissionRequest* request,
+                             gpointer self);
   static void on_message(WebKitUserContentManager* manager, WebKitJavascriptResult* message,
                          gpointer data);
 

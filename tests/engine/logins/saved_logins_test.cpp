@@ -7,7 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "app/options/internet_options_window.h"
+#include "desktop/internet_settings.h"
 #include "desktop/login_store.h"
+#include "desktop/user_paths.h"
 #include "engine/profile/site_permissions.h"
 #include "login_fixture.h"
 #include "support/temp_dir.h"
@@ -41,15 +44,20 @@ bool list_comes_up() {
   return test::run_until([] { return shown_account_list() != nullptr; }, 1500ms);
 }
 
+// One keyring for the whole run: the program's connection to the service outlives a test.
+test::TestKeyring& keyring() {
+  static auto* const running = new test::TestKeyring;  // NOLINT: ends with the test's bus
+  return *running;
+}
+
 class SavedLogins : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(keyring.ready());
+    ASSERT_TRUE(keyring().ready());
     add_login_pages(server);
     origin = "http://127.0.0.1:" + std::to_string(server.port());
   }
 
-  test::TestKeyring keyring;
   test::LocalServer server;
   std::string origin;
 };
@@ -101,6 +109,28 @@ TEST_F(SavedLogins, SavedThenPickedInANewControlAndOfferedNowhereElse) {
   test::run_until([] { return false; }, 500ms);
   EXPECT_TRUE(password_bars(window.window).empty());
 
+  // A changed password asks to update it; "Never for This Site" is kept for the site.
+  const std::string host = "127.0.0.1:" + std::to_string(server.port());
+  ASSERT_TRUE(window.load_uri(server.url("/login.html")));
+  window.eval("user.value = 'ann'; pass.value = 'changed'; go.click(); 0");
+  ASSERT_TRUE(window.wait_for_title("Signed in"));
+  ASSERT_TRUE(test::run_until([&] { return !password_bars(window.window).empty(); }));
+  EXPECT_EQ(named_in<Gtk::Label>(*password_bars(window.window)[0], "lblQuestion")->get_text(),
+            "Update the password for ann on " + host + "?");
+  named_in<Gtk::Button>(*password_bars(window.window)[0], "cmdNotNow")->clicked();
+  ASSERT_TRUE(window.load_uri(server.url("/login.html")));
+  sign_in(window, "carl");
+  ASSERT_TRUE(window.wait_for_title("Signed in"));
+  ASSERT_TRUE(test::run_until([&] { return !password_bars(window.window).empty(); }));
+  named_in<Gtk::Button>(*password_bars(window.window)[0], "cmdNeverSavePassword")->clicked();
+  EXPECT_EQ(SitePermissions().decision(origin, SitePermission::kSavePasswords), false);
+  ASSERT_TRUE(window.load_uri(server.url("/login.html")));
+  sign_in(window, "dave");
+  ASSERT_TRUE(window.wait_for_title("Signed in"));
+  test::run_until([] { return false; }, 1s);
+  EXPECT_TRUE(password_bars(window.window).empty());
+  EXPECT_EQ(kept_for(origin).value_or(std::vector<SavedLogin>{}).size(), 1U);
+
   // Another host name for the same server, another port, and a frame of another origin
   // (which has an account of its own) on the saved page's origin: nothing is offered.
   const std::string other_host = "http://localhost:" + std::to_string(server.port());
@@ -130,6 +160,45 @@ TEST_F(SavedLogins, SavedThenPickedInANewControlAndOfferedNowhereElse) {
 
   // Of all this, the profile kept nothing of the password.
   EXPECT_EQ(files_holding_password(g_get_home_dir()), std::vector<std::string>{});
+}
+
+// Internet Options lists what is kept and takes it away, and browsers that run follow it.
+TEST_F(SavedLogins, InternetOptionsListsRemovesAndTurnsTheOfferOff) {
+  bool emptied = false;
+  desktop_login_store().remove({}, [&](bool) { emptied = true; });
+  ASSERT_TRUE(test::run_until([&] { return emptied; }));
+  ASSERT_TRUE(keep({origin, origin, "ann"}));
+  ASSERT_TRUE(keep({origin, origin, "bob"}));
+  std::filesystem::remove(site_permissions_path());
+  const SitePermissions permissions;
+  ASSERT_TRUE(permissions.remember("https://never.example", SitePermission::kSavePasswords, false));
+  InternetOptionsWindow options;
+  options.show();
+  options.tabSections.set_current_page(1);
+  auto& section = options.passwords;
+  const auto rows = [&] { return section.lstSavedPasswords.get_model()->children().size(); };
+  ASSERT_TRUE(test::run_until([&] { return rows() == 3; }));
+  // Rows by site and user name: bob is the second of 127.0.0.1's.
+  section.lstSavedPasswords.get_selection()->select(Gtk::TreePath("1"));
+  section.cmdRemovePassword.clicked();
+  ASSERT_TRUE(test::run_until([&] { return rows() == 2; }));
+  EXPECT_EQ(kept_for(origin).value_or(std::vector<SavedLogin>{}),
+            (std::vector<SavedLogin>{{origin, origin, "ann"}}));
+  section.cmdRemoveAllPasswords.clicked();
+  ASSERT_TRUE(test::run_until([&] { return rows() == 1; }));  // the "Never" site stays
+  EXPECT_TRUE(kept_for("").value_or(std::vector<SavedLogin>{{}}).empty());
+
+  // Turned off, and applied: a browser that runs asks nothing after a sign-in.
+  test::EngineWindow window;
+  section.chkOfferToSave.set_active(false);
+  options.cmdApply.clicked();
+  EXPECT_FALSE(offer_to_save_passwords());
+  ASSERT_TRUE(window.load_uri(server.url("/login.html")));
+  sign_in(window, "ann");
+  ASSERT_TRUE(window.wait_for_title("Signed in"));
+  test::run_until([] { return false; }, 1s);
+  EXPECT_TRUE(password_bars(window.window).empty());
+  ASSERT_TRUE(save_offer_to_save_passwords(true));
 }
 
 // The built program, signed in, on a further page, then killed: nothing it left in its
