@@ -104,8 +104,8 @@ LoginForms::LoginForms(WebKitWebView* view)
       // In the program's world only: the page's world has no such handler.
       webkit_user_content_manager_register_script_message_handler_in_world(
           manager_.get(), kLoginHandler, kProgramWorld);
-      g_signal_connect(manager_.get(), "script-message-received::kvLogins", G_CALLBACK(on_message),
-                       nullptr);
+      const std::string signal = std::string("script-message-received::") + kLoginHandler;
+      g_signal_connect(manager_.get(), signal.c_str(), G_CALLBACK(on_message), nullptr);
     }
     shared->views.push_back(this);
   }
@@ -123,8 +123,7 @@ LoginForms::~LoginForms() {
 }
 
 gboolean LoginForms::on_user_input(GtkWidget* /*view*/, GdkEvent* event, gpointer self) {
-  // Only what the window system delivers; a synthetic event sent by another client has
-  // send_event set, but tests and input methods use those too, so it counts as well.
+  // The window system's events: a page cannot make one.
   if (event->type == GDK_BUTTON_PRESS || event->type == GDK_KEY_PRESS) {
     static_cast<LoginForms*>(self)->last_input_ = g_get_monotonic_time();
   }
