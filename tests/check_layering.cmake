@@ -10,6 +10,7 @@ set(layers
     engine/pages
     engine/downloads
     engine/dialogs
+    engine/logins
     engine/control
     browser
     page

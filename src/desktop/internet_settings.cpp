@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* kGroup = "General";
 constexpr const char* kHomePageKey = "HomePage";
+constexpr const char* kPasswordsGroup = "Passwords";
+constexpr const char* kOfferKey = "OfferToSave";
 
 OwnedKeyFile parse(std::string_view settings) {
   OwnedKeyFile file(g_key_file_new());
@@ -64,14 +66,37 @@ Glib::ustring configured_home_page() {
   return home_page_in(settings_text());
 }
 
-bool save_home_page(const Glib::ustring& address) {
-  const std::string text = with_home_page(settings_text(), address);
+namespace {
+
+bool write_settings(const std::string& text) {
   const gboolean saved = g_file_set_contents_full(
       internet_settings_path().c_str(), text.data(), static_cast<gssize>(text.size()),
       static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
                                          G_FILE_SET_CONTENTS_DURABLE),
       0600, nullptr);
   return saved != FALSE;
+}
+
+}  // namespace
+
+bool save_home_page(const Glib::ustring& address) {
+  return write_settings(with_home_page(settings_text(), address));
+}
+
+bool offer_to_save_passwords() {
+  const OwnedKeyFile file = parse(settings_text());
+  OwnedError missing;
+  const gboolean offer =
+      g_key_file_get_boolean(file.get(), kPasswordsGroup, kOfferKey, out(missing));
+  return missing || offer != FALSE;
+}
+
+bool save_offer_to_save_passwords(bool offer) {
+  const OwnedKeyFile file = parse(settings_text());
+  g_key_file_set_boolean(file.get(), kPasswordsGroup, kOfferKey, offer ? TRUE : FALSE);
+  gsize length = 0;
+  const OwnedChars data(g_key_file_to_data(file.get(), &length, nullptr));
+  return write_settings(std::string(data.get(), length));
 }
 
 }  // namespace kv

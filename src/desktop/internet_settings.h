@@ -18,6 +18,11 @@ Glib::ustring configured_home_page();
 // Stores the home page; false when the settings file could not be written.
 bool save_home_page(const Glib::ustring& address);
 
+// Whether the browser offers to save the passwords of forms it sees submitted (on until
+// the user turns it off); read afresh on each call, like the home page.
+bool offer_to_save_passwords();
+bool save_offer_to_save_passwords(bool offer);
+
 // The same for the settings file's text: the home page it sets (or the default), and the
 // text with the home page set to `address` (without white space at its ends) and everything
 // else it held kept.

@@ -12,6 +12,10 @@ endif()
 
 execute_process(COMMAND dpkg-deb --field ${deb} Package Version Architecture Depends
                 OUTPUT_VARIABLE fields)
+execute_process(COMMAND dpkg-deb --field ${deb} Recommends OUTPUT_VARIABLE recommends)
+if(NOT recommends MATCHES "gnome-keyring")
+  message(SEND_ERROR "Recommends lacks gnome-keyring: ${recommends}")
+endif()
 if(NOT fields MATCHES "^Package: kestrivane\nVersion: ${VERSION}\nArchitecture: ${arch}\n")
   message(SEND_ERROR "control fields: ${fields}")
 endif()

@@ -45,6 +45,7 @@ struct LocalServer::State {
   unsigned port = 0;
   std::map<std::string, Page> pages;
   std::map<std::string, int> counts;
+  std::map<std::string, std::string> bodies;
   std::list<Held> held;
 
   static void handle(SoupServer* /*server*/, SoupServerMessage* message, const char* path,
@@ -53,6 +54,10 @@ struct LocalServer::State {
     ++state->counts[path];
     const std::string method = soup_server_message_get_method(message);
     if (method != "GET") ++state->counts[method + " " + path];
+    SoupMessageBody* body = soup_server_message_get_request_body(message);
+    if (body != nullptr && body->data != nullptr) {
+      state->bodies[method + " " + path] = std::string(body->data, body->length);
+    }
     const auto page = state->pages.find(path);
     if (page == state->pages.end()) {
       soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
@@ -146,6 +151,11 @@ unsigned LocalServer::port() const {
 int LocalServer::requests(const std::string& path) const {
   const auto found = state_->counts.find(path);
   return found != state_->counts.end() ? found->second : 0;
+}
+
+std::string LocalServer::last_body(const std::string& path) const {
+  const auto found = state_->bodies.find(path);
+  return found != state_->bodies.end() ? found->second : "";
 }
 
 }  // namespace kv::test

@@ -38,6 +38,8 @@ class LocalServer {
   // How many requests arrived for `path` (registered or not); "POST <path>" counts those
   // of that method alone.
   [[nodiscard]] int requests(const std::string& path) const;
+  // The body of the last such request ("POST /path"); "" when none came.
+  [[nodiscard]] std::string last_body(const std::string& path) const;
 
  private:
   struct State;

@@ -118,6 +118,7 @@ InternetOptionsWindow::InternetOptionsWindow()
   privacy_page_.set_border_width(8);
   privacy_page_.pack_start(content_blocking, Gtk::PACK_SHRINK);
   privacy_page_.pack_start(site_permissions, Gtk::PACK_EXPAND_WIDGET);
+  privacy_page_.pack_start(passwords, Gtk::PACK_EXPAND_WIDGET);
   set_control_name(tabSections, "tabSections");
   tabSections.append_page(general_page_, "_General", true);
   tabSections.append_page(privacy_page_, "_Privacy", true);
@@ -132,6 +133,7 @@ InternetOptionsWindow::InternetOptionsWindow()
   // A browser may have kept answers since the list was read.
   signal_focus_in_event().connect([this](GdkEventFocus*) {
     site_permissions.refresh();
+    passwords.refresh();
     return false;
   });
   cmdUseDefault.signal_clicked().connect([this] { txtHomePage.set_text(kDefaultHomePage); });
@@ -156,6 +158,10 @@ bool InternetOptionsWindow::apply() {
   txtHomePage.set_text(configured_home_page());
   if (!save_blocking_settings(content_blocking.settings())) {
     lblMessage.set_text("The content blocking settings could not be saved.");
+    return false;
+  }
+  if (!passwords.apply()) {
+    lblMessage.set_text("The password settings could not be saved.");
     return false;
   }
   lblMessage.set_text("");

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/options/content_blocking_section.h"
+#include "app/options/passwords_section.h"
 #include "app/options/site_permissions_section.h"
 
 namespace kv {
@@ -31,10 +32,12 @@ class InternetOptionsWindow : public Gtk::Window {
   Gtk::Entry txtHomePage;
   Gtk::Button cmdUseDefault, cmdClearHistory, cmdDeleteWebsiteData, cmdOk, cmdCancel, cmdApply;
   Gtk::Label lblMessage;
-  // "General": home page, history, website data; "Privacy": blocking, site permissions.
+  // "General": home page, history, website data; "Privacy": blocking, site permissions,
+  // passwords.
   Gtk::Notebook tabSections;
   ContentBlockingSection content_blocking;
   SitePermissionsSection site_permissions;
+  PasswordsSection passwords;
 
  private:
   bool apply();

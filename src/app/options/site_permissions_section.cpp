@@ -26,6 +26,8 @@ const char* permission_title(SitePermission permission) {
       return "Cookies in other sites";
     case SitePermission::kDevices:
       return "Device list";
+    case SitePermission::kSavePasswords:
+      return "Saving passwords";
   }
   return "";
 }
@@ -74,6 +76,8 @@ SitePermissionsSection::SitePermissionsSection(SitePermissions store)
 void SitePermissionsSection::refresh() {
   model_->clear();
   for (const PermissionDecision& decision : store_.all()) {
+    // Listed with the passwords.
+    if (decision.permission == SitePermission::kSavePasswords) continue;
     auto row = *model_->append();
     row[columns_.site] = origin_display_name(decision.origin);
     row[columns_.permission] = permission_title(decision.permission);

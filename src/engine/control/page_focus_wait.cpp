@@ -4,7 +4,7 @@
 
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
-#include "engine/control/program_world.h"
+#include "engine/profile/program_world.h"
 
 namespace kv {
 namespace {

@@ -265,10 +265,19 @@ void PermissionQuestions::answer(Question* question, bool allow, bool remember) 
     }
   }
   // The page area may have been destroyed with its window already.
-  if (answered->bar->get_parent() == &stack_) stack_.remove(*answered->bar);
-  if (questions_.empty()) stack_.hide();
+  remove_bar(*answered->bar);
   // The bar's own response handler is running: it goes once that has returned.
   Glib::signal_idle().connect_once([gone = std::shared_ptr<Question>(std::move(answered))] {});
+}
+
+void PermissionQuestions::add_bar(Gtk::InfoBar& bar) {
+  stack_.pack_start(bar, Gtk::PACK_SHRINK);
+  stack_.show();
+}
+
+void PermissionQuestions::remove_bar(Gtk::InfoBar& bar) {
+  if (bar.get_parent() == &stack_) stack_.remove(bar);
+  if (stack_.get_children().empty()) stack_.hide();
 }
 
 void PermissionQuestions::deny_all() {

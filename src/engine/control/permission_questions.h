@@ -40,6 +40,11 @@ class PermissionQuestions {
   // How many bars are shown.
   [[nodiscard]] std::size_t asked() const { return questions_.size(); }
 
+  // A question of the program's own (saving a password) among the sites' questions. It is
+  // no site's request: it stays through loads until its owner takes it away.
+  void add_bar(Gtk::InfoBar& bar);
+  void remove_bar(Gtk::InfoBar& bar);
+
  private:
   // Who asks, as the question names them.
   struct Asker {

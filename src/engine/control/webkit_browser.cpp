@@ -17,17 +17,20 @@
 #include "engine/control/full_screen_notice.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
+#include "engine/control/login_save_question.h"
 #include "engine/control/page_focus_wait.h"
-#include "engine/control/program_world.h"
 #include "engine/control/spare_view.h"
 #include "engine/control/user_mouse_requests.h"
 #include "engine/control/webkit_page_commands.h"
 #include "engine/control/window_request_address.h"
 #include "engine/downloads/downloads.h"
+#include "engine/logins/login_filling.h"
+#include "engine/logins/login_forms.h"
 #include "engine/pages/certificate_page.h"
 #include "engine/pages/crash_page.h"
 #include "engine/pages/folder_scheme.h"
 #include "engine/pages/unreachable_page.h"
+#include "engine/profile/program_world.h"
 
 namespace kv {
 namespace {
@@ -111,6 +114,14 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   download_what_cannot_be_shown(view_);
   follow_content_blocking(view_);
   questions_ = std::make_unique<PermissionQuestions>(view_, *area_);
+  login_forms_ = std::make_unique<LoginForms>(view_);
+  // A private window keeps nothing of what is typed into it: it offers saved accounts but
+  // never asks to save one.
+  if (!private_context_) {
+    login_question_ = std::make_unique<LoginSaveQuestion>(view_, *login_forms_, *questions_,
+                                                          desktop_login_store());
+  }
+  login_filling_ = std::make_unique<LoginFilling>(view_, *login_forms_, desktop_login_store());
   show_notifications_on_desktop(view_);
   full_screen_notice_ = std::make_unique<FullScreenNotice>(*area_);
   report_full_screen(view_, [this, alive = std::weak_ptr<bool>(alive_)](bool full) {
@@ -138,6 +149,9 @@ WebKitBrowser::~WebKitBrowser() {
   // Whatever the engine reports while the view goes (the end of a full screen) finds
   // the window half gone: no event is raised from here on.
   alive_.reset();
+  login_filling_.reset();
+  login_question_.reset();
+  login_forms_.reset();
   questions_.reset();
   // Safe whether or not the view was destroyed already: disposing drops the handlers.
   g_signal_handlers_disconnect_by_data(view_, this);

@@ -18,6 +18,9 @@ class Widget;
 namespace kv {
 
 class FullScreenNotice;
+class LoginFilling;
+class LoginForms;
+class LoginSaveQuestion;
 
 // The browser control on WebKitGTK.
 //
@@ -111,6 +114,10 @@ class WebKitBrowser : public WebBrowser {
   // The page area: the view, with the sites' questions over its top.
   std::unique_ptr<Gtk::Overlay> area_ = std::make_unique<Gtk::Overlay>();
   std::unique_ptr<PermissionQuestions> questions_;
+  // Sign-in forms: the save question (in the bar above) and the accounts under a field.
+  std::unique_ptr<LoginForms> login_forms_;
+  std::unique_ptr<LoginSaveQuestion> login_question_;
+  std::unique_ptr<LoginFilling> login_filling_;
   std::unique_ptr<FullScreenNotice> full_screen_notice_;
   WebKitWebView* opener_view_ = nullptr;  // compared only, never used
   std::uint64_t process_group_ = 0;       // the views that share this one's web process

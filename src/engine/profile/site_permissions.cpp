@@ -31,6 +31,7 @@ constexpr std::array kKinds{
          "wants to use its cookies and website data on this page."},
     Kind{SitePermission::kDevices, "devices",
          "wants to know which cameras, microphones and speakers you have."},
+    Kind{SitePermission::kSavePasswords, "save-passwords", "wants its password saved."},
 };
 
 const Kind& kind_of(SitePermission permission) {

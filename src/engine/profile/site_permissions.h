@@ -18,6 +18,7 @@ enum class SitePermission {
   kClipboard,
   kWebsiteData,
   kDevices,
+  kSavePasswords,  // never asked by a page: "Never for This Site" is kept as a denial
 };
 
 const char* permission_key(SitePermission permission);
