@@ -1,9 +1,11 @@
 // The address box's query: matching, ranking and one row per address, over a history
 // store in memory.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "shell/history_store.h"
 #include "shell/suggestion_worker.h"
+#include "support/temp_dir.h"
 
 namespace kv {
 namespace {
@@ -44,6 +46,88 @@ TEST_F(Suggestions, EveryWordInTitleOrAddressIgnoringCaseAndAccents) {
                                                     "http://other.test/caf%C3%A9s"}));
   EXPECT_EQ(find("CAFES"), (std::vector<std::string>{"http://other.test/caf%C3%A9s"}));
   EXPECT_EQ(find("ga"), (std::vector<std::string>{"https://www.cafe.test/menu"}));
+}
+
+TEST_F(Suggestions, HostsThatBeginWithTheTextFirstThenRecentChosenAndKeptPagesOneRowEach) {
+  // Visited often long ago, or once today; a link followed, or an address typed.
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_NE(store.record("http://old.test/birds", "Birds", now - days(15)), 0);
+  }
+  ASSERT_NE(store.record("http://new.test/birds", "Birds", now - hours(1)), 0);
+  ASSERT_NE(store.record("http://linked.test/birds", "Birds", now - hours(2)), 0);
+  ASSERT_NE(store.record("http://typed.test/birds", "Birds", now - hours(2), VisitKind::kChosen),
+            0);
+  ASSERT_NE(store.record("https://www.birdsong.test/", "Songs", now - days(18)), 0);
+  EXPECT_EQ(find("birds"), (std::vector<std::string>{
+                               "https://www.birdsong.test/", "http://typed.test/birds",
+                               "http://new.test/birds", "http://linked.test/birds",
+                               "http://old.test/birds"}));
+  // A favourite of a page the history holds lifts that page past the one visited today,
+  // in one row; one it does not hold ranks as a link followed today, and a typed address
+  // as one typed now.
+  favourites.add("old.test/birds/", "");
+  favourites.add("www.kept.test/birds", "");
+  typed_list.add("birds.test", "");
+  EXPECT_EQ(find("birds"), (std::vector<std::string>{
+                               "birds.test", "https://www.birdsong.test/",
+                               "http://typed.test/birds", "http://old.test/birds",
+                               "www.kept.test/birds", "http://new.test/birds",
+                               "http://linked.test/birds"}));
+  // The page's every visit is one row, with its latest title; the list holds eight.
+  ASSERT_NE(store.record("http://new.test/birds", "Birds of the world", now), 0);
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_NE(store.record("http://many.test/" + std::to_string(i), "Birds", now - days(1)), 0);
+  }
+  const auto rows = find_suggestions(store, parse_typed("world birds"), favourites, typed_list,
+                                     seconds(now));
+  ASSERT_EQ(rows.size(), 1U);
+  EXPECT_EQ(rows[0].title, "Birds of the world");
+  EXPECT_TRUE(rows[0].in_history);
+  EXPECT_EQ(find("birds").size(), kSuggestionRows);
+  // Taken out of the history, it is found no more.
+  ASSERT_TRUE(store.forget("http://new.test/birds"));
+  EXPECT_TRUE(find("world").empty());
+}
+
+TEST_F(Suggestions, AHistoryFromBeforeGetsItsPagesOnceAndKeepsBeingRecordedAndRead) {
+  test::TempDir dir;
+  const std::string path = dir.file("history.sqlite");
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const std::string visited = std::to_string(seconds(now - hours(3)));
+    EXPECT_EQ(sqlite3_exec(db,
+                           ("CREATE TABLE visits(id INTEGER PRIMARY KEY, address TEXT NOT NULL,"
+                            " title TEXT NOT NULL, visited INTEGER NOT NULL);"
+                            "INSERT INTO visits(address, title, visited) VALUES"
+                            " ('http://old.test/', 'Élan', " + visited + "),"
+                            " ('http://old.test/', '', " + visited + ");")
+                               .c_str(),
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  // A window's store records as before and leaves the building to the address box's.
+  HistoryStore recorder(path);
+  ASSERT_NE(recorder.record("http://new.test/", "Elan vital", now - hours(1)), 0);
+  HistoryStore asking(path);
+  asking.build_pages_here();
+  const auto found = find_suggestions(asking, parse_typed("elan"), favourites, typed_list,
+                                      seconds(now));
+  ASSERT_EQ(found.size(), 2U);
+  // Visited twice, against once: first.
+  EXPECT_EQ(found[0].address, "http://old.test/");
+  EXPECT_EQ(found[0].title, "Élan");
+  // Built once: what is recorded after is found too, and the visits read as they were.
+  ASSERT_NE(recorder.record("http://newer.test/", "Elan", now), 0);
+  EXPECT_EQ(find_suggestions(asking, parse_typed("elan"), favourites, typed_list, seconds(now))
+                .size(),
+            3U);
+  const HistoryReading reading = read_history(path, now, 100);
+  ASSERT_TRUE(reading.available);
+  std::size_t visits = 0;
+  for (const HistoryDay& day : reading.days) visits += day.entries.size();
+  EXPECT_EQ(visits, 3U);
 }
 
 }  // namespace
