@@ -102,7 +102,22 @@ TEST_F(AddressSuggestions, APageOfAnEarlierRunIsFoundByAWordOfItsTitleAndLoadedB
   EXPECT_TRUE(test::run_until([&] { return form->get_title() == "Kestrel Sightings"; }));
   // The page's address that the program puts in the box opens nothing.
   EXPECT_TRUE(test::run_until([&] { return form->lblStatus.get_text() == "Done"; }));
+  form->cboURL_entry().set_text("sight");
+  test::run_until([] { return false; }, std::chrono::milliseconds(300));
   EXPECT_FALSE(list->get_visible());
+
+  // Enter with no row chosen is Go, as it always was: the text by Go's rule, and listed.
+  form->cboURL_entry().set_text("");
+  type("sight");
+  ASSERT_TRUE(lists_too({kestrel}));
+  test::press_key(*form, GDK_KEY_Return);
+  EXPECT_FALSE(list->get_visible());
+  const auto typed = form->cboURL.get_model()->children();
+  ASSERT_EQ(typed.size(), 2U);
+  Glib::ustring last;
+  typed[1].get_value(form->cboURL.get_entry_text_column(), last);
+  EXPECT_EQ(last, "sight");
+  EXPECT_TRUE(test::run_until([&] { return form->wWeb.LocationURL() == "http://sight/"; }));
 }
 
 TEST_F(AddressSuggestions, FavouritesAreFoundByPartOfTheirAddressAndAClickGoesThere) {

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
+
 #include "shell/history_store.h"
 #include "shell/suggestion_worker.h"
+#include "support/run_until.h"
 #include "support/temp_dir.h"
 
 namespace kv {
@@ -58,28 +61,28 @@ TEST_F(Suggestions, HostsThatBeginWithTheTextFirstThenRecentChosenAndKeptPagesOn
   ASSERT_NE(store.record("http://typed.test/birds", "Birds", now - hours(2), VisitKind::kChosen),
             0);
   ASSERT_NE(store.record("https://www.birdsong.test/", "Songs", now - days(18)), 0);
-  EXPECT_EQ(find("birds"), (std::vector<std::string>{
-                               "https://www.birdsong.test/", "http://typed.test/birds",
-                               "http://new.test/birds", "http://linked.test/birds",
-                               "http://old.test/birds"}));
+  EXPECT_EQ(find("birds"),
+            (std::vector<std::string>{"https://www.birdsong.test/", "http://typed.test/birds",
+                                      "http://new.test/birds", "http://linked.test/birds",
+                                      "http://old.test/birds"}));
   // A favourite of a page the history holds lifts that page past the one visited today,
   // in one row; one it does not hold ranks as a link followed today, and a typed address
   // as one typed now.
   favourites.add("old.test/birds/", "");
   favourites.add("www.kept.test/birds", "");
   typed_list.add("birds.test", "");
-  EXPECT_EQ(find("birds"), (std::vector<std::string>{
-                               "birds.test", "https://www.birdsong.test/",
-                               "http://typed.test/birds", "http://old.test/birds",
-                               "www.kept.test/birds", "http://new.test/birds",
-                               "http://linked.test/birds"}));
+  EXPECT_EQ(find("birds"),
+            (std::vector<std::string>{"birds.test", "https://www.birdsong.test/",
+                                      "http://typed.test/birds", "http://old.test/birds",
+                                      "www.kept.test/birds", "http://new.test/birds",
+                                      "http://linked.test/birds"}));
   // The page's every visit is one row, with its latest title; the list holds eight.
   ASSERT_NE(store.record("http://new.test/birds", "Birds of the world", now), 0);
   for (int i = 0; i < 10; ++i) {
     ASSERT_NE(store.record("http://many.test/" + std::to_string(i), "Birds", now - days(1)), 0);
   }
-  const auto rows = find_suggestions(store, parse_typed("world birds"), favourites, typed_list,
-                                     seconds(now));
+  const auto rows =
+      find_suggestions(store, parse_typed("world birds"), favourites, typed_list, seconds(now));
   ASSERT_EQ(rows.size(), 1U);
   EXPECT_EQ(rows[0].title, "Birds of the world");
   EXPECT_TRUE(rows[0].in_history);
@@ -100,8 +103,11 @@ TEST_F(Suggestions, AHistoryFromBeforeGetsItsPagesOnceAndKeepsBeingRecordedAndRe
                            ("CREATE TABLE visits(id INTEGER PRIMARY KEY, address TEXT NOT NULL,"
                             " title TEXT NOT NULL, visited INTEGER NOT NULL);"
                             "INSERT INTO visits(address, title, visited) VALUES"
-                            " ('http://old.test/', 'Élan', " + visited + "),"
-                            " ('http://old.test/', '', " + visited + ");")
+                            " ('http://old.test/', 'Élan', " +
+                            visited +
+                            "),"
+                            " ('http://old.test/', '', " +
+                            visited + ");")
                                .c_str(),
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
@@ -112,22 +118,83 @@ TEST_F(Suggestions, AHistoryFromBeforeGetsItsPagesOnceAndKeepsBeingRecordedAndRe
   ASSERT_NE(recorder.record("http://new.test/", "Elan vital", now - hours(1)), 0);
   HistoryStore asking(path);
   asking.build_pages_here();
-  const auto found = find_suggestions(asking, parse_typed("elan"), favourites, typed_list,
-                                      seconds(now));
+  const auto found =
+      find_suggestions(asking, parse_typed("elan"), favourites, typed_list, seconds(now));
   ASSERT_EQ(found.size(), 2U);
   // Visited twice, against once: first.
   EXPECT_EQ(found[0].address, "http://old.test/");
   EXPECT_EQ(found[0].title, "Élan");
   // Built once: what is recorded after is found too, and the visits read as they were.
   ASSERT_NE(recorder.record("http://newer.test/", "Elan", now), 0);
-  EXPECT_EQ(find_suggestions(asking, parse_typed("elan"), favourites, typed_list, seconds(now))
-                .size(),
-            3U);
+  EXPECT_EQ(
+      find_suggestions(asking, parse_typed("elan"), favourites, typed_list, seconds(now)).size(),
+      3U);
   const HistoryReading reading = read_history(path, now, 100);
   ASSERT_TRUE(reading.available);
   std::size_t visits = 0;
   for (const HistoryDay& day : reading.days) visits += day.entries.size();
   EXPECT_EQ(visits, 3U);
+}
+
+TEST_F(Suggestions, ClearingTheHistoryLeavesNothingToSuggest) {
+  test::TempDir dir;
+  HistoryStore on_disk(dir.file("history.sqlite"));
+  ASSERT_NE(on_disk.record("http://secret.test/", "Secret plans", now), 0);
+  ASSERT_EQ(
+      find_suggestions(on_disk, parse_typed("plans"), favourites, typed_list, seconds(now)).size(),
+      1U);
+  ASSERT_TRUE(on_disk.clear());
+  EXPECT_TRUE(find_suggestions(on_disk, parse_typed("plans"), favourites, typed_list, seconds(now))
+                  .empty());
+  on_disk.close();
+  // Neither the pages nor their index keep a trace.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(dir.file("history.sqlite").c_str(), &db), SQLITE_OK);
+  int rows = -1;
+  sqlite3_exec(
+      db, "SELECT (SELECT count(*) FROM pages) + (SELECT count(*) FROM page_words_data) - 2",
+      [](void* out, int, char** values, char**) {
+        *static_cast<int*>(out) = std::atoi(values[0]);
+        return 0;
+      },
+      &rows, nullptr);
+  sqlite3_close(db);
+  EXPECT_EQ(rows, 0);  // the index's two rows of its own structure
+}
+
+// The worker answers only the newest question: twenty asked at once are one answer.
+TEST(SuggestionWorker, ANewerQuestionOvertakesTheOlderOnes) {
+  test::TempDir dir;
+  {
+    HistoryStore store(dir.file("history.sqlite"));
+    for (int i = 0; i < 20; ++i) {
+      ASSERT_NE(store.record("http://page" + std::to_string(i) + ".test/", "Page",
+                             HistoryStore::Clock::now()),
+                0);
+    }
+  }
+  int loads = 0;
+  SuggestionWorker worker(dir.file("history.sqlite"),
+                          [&loads](const std::optional<std::vector<std::string>>&) {
+                            ++loads;
+                            SuggestionEntries kept;
+                            kept.add("www.page19.test/", "");
+                            return kept;
+                          });
+  std::vector<std::string> answered;
+  const std::string typed = "page19";
+  for (std::size_t n = 1; n <= typed.size(); ++n) {
+    worker.ask({typed.substr(0, n), {}, n == 1, std::nullopt},
+               [&answered, n, &typed](std::vector<Suggestion> rows) {
+                 answered.push_back(typed.substr(0, n) + ":" + std::to_string(rows.size()));
+               });
+  }
+  ASSERT_TRUE(test::run_until([&] { return !answered.empty(); }));
+  test::run_until([] { return false; }, std::chrono::milliseconds(200));
+  // "page19" finds the page and the favourite of the same address: one row.
+  EXPECT_EQ(answered, (std::vector<std::string>{"page19:1"}));
+  worker.cancel();
+  EXPECT_LE(loads, 2);
 }
 
 }  // namespace
