@@ -7,6 +7,7 @@
 
 #include "shell/history_store.h"
 #include "shell/suggestion_worker.h"
+#include "shell/text_folding.h"
 #include "support/run_until.h"
 #include "support/temp_dir.h"
 
@@ -16,6 +17,21 @@ namespace {
 using Clock = HistoryStore::Clock;
 using std::chrono::days;
 using std::chrono::hours;
+
+TEST(TextFolding, OneCaseNoAccentsAndAddressesWithoutTheirWebPrefix) {
+  EXPECT_EQ(fold_text("Ærø CAFÉ Straße ﬁle"), "ærø cafe strasse file");
+  EXPECT_EQ(fold_text("bad \xFF byte\ttab"), "bad \xEF\xBF\xBD byte tab");
+  EXPECT_EQ(address_stem("HTTPS://WWW.Example.TEST/Caf%C3%A9?q=%00"),
+            "example.test/caf%c3%a9?q=%00");  // a 0 byte: left escaped, whole
+  EXPECT_EQ(address_stem("http://example.test/caf%C3%A9"), "example.test/cafe");
+  EXPECT_EQ(address_stem("file:///home/a.html"), "file:///home/a.html");
+  EXPECT_EQ(stem_host("127.0.0.1:8080/a"), "127.0.0.1");
+  const TypedQuery query = parse_typed("  www.Kest  news KEST ");
+  EXPECT_EQ(query.words, (std::vector<std::string>{"kest", "news"}));
+  EXPECT_EQ(query.stem, "");  // blanks: no address begins with it
+  EXPECT_EQ(parse_typed("https://Kest.org/N").stem, "kest.org/n");
+  EXPECT_EQ(parse_typed("www.").words, (std::vector<std::string>{"www."}));
+}
 
 class Suggestions : public ::testing::Test {
  protected:
