@@ -36,7 +36,7 @@ constexpr const char* kRowColumns = "p.address, p.title, p.folded_title, p.stem,
 // How many of the highest ranked pages are read one by one before the indexes are asked:
 // when the words are common, the list fills from these at once; when it does not, the
 // words are rare enough for the indexes to answer quickly.
-constexpr int kWalkedFirst = 256;
+constexpr int kWalkedFirst = 96;
 
 // Upper bound of the texts that begin with `prefix`: no UTF-8 text has a byte above
 // 0xF4, nor 0x90 or above after it.
