@@ -31,8 +31,6 @@ constexpr const char* kSchema =
     "CREATE VIRTUAL TABLE IF NOT EXISTS page_words USING fts5("
     " folded_title, stem, content='pages', content_rowid='id', tokenize='trigram');";
 
-constexpr const char* kRowColumns = "p.address, p.title, p.folded_title, p.stem, p.rank";
-
 // How many of the highest ranked pages are read one by one before the indexes are asked:
 // when the words are common, the list fills from these at once; when it does not, the
 // words are rare enough for the indexes to answer quickly.
