@@ -6,6 +6,7 @@
 
 #include "about/launchers.h"
 #include "app/close_question.h"
+#include "browser/address_suggestions.h"
 #include "browser/clock.h"
 #include "browser/form1.h"
 #include "browser/full_screen.h"
@@ -100,6 +101,7 @@ Form1& Program::open_first_main_window() {
 
 void Program::attach_behaviour(Form1& form) {
   attach_navigation(form, services_);
+  attach_address_suggestions(form, suggestions_);  // ahead of the keys of habit: Escape
   attach_window_commands(form, *this);
   attach_page_events(form);
   attach_popup_blocker(form, *this);

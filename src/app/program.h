@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "about/about_windows.h"
+#include "app/program_suggestions.h"
 #include "browser/program_host.h"
 #include "desktop/program_launcher.h"
 #include "favorites/favorites_host.h"
@@ -90,6 +91,7 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   DesktopProgramLauncher desktop_launcher_{app_folder_};
   ProgramLauncher* launcher_ = &desktop_launcher_;
   AboutWindows about_{*this, desktop_launcher_};
+  ProgramSuggestions suggestions_{*this};
 };
 
 }  // namespace kv

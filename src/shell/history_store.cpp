@@ -8,6 +8,7 @@
 
 #include "desktop/private_files.h"
 #include "desktop/user_paths.h"
+#include "shell/history_pages.h"
 
 namespace kv {
 namespace {
@@ -47,7 +48,7 @@ HistoryStore::~HistoryStore() {
 
 bool HistoryStore::open() {
   if (db_ != nullptr) return true;
-  make_private_database(path_);
+  if (path_ != ":memory:") make_private_database(path_);
   if (sqlite3_open_v2(path_.c_str(), &db_,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                       nullptr) != SQLITE_OK) {
@@ -57,6 +58,9 @@ bool HistoryStore::open() {
   sqlite3_busy_timeout(db_, 0);
   // WAL lets the history pane read while a page is being recorded, and commits without
   // waiting for the disk.
+  // The address box's questions read the pages and their index all over: mapped, they
+  // are read from the file cache without a copy per page.
+  run("PRAGMA mmap_size = 268435456");
   if (!run("PRAGMA journal_mode=WAL") || !run("PRAGMA synchronous=NORMAL") || !run(kSchema) ||
       sqlite3_prepare_v3(db_, "INSERT INTO visits(address, title, visited) VALUES(?, ?, ?)", -1,
                          SQLITE_PREPARE_PERSISTENT, &insert_, nullptr) != SQLITE_OK ||
@@ -67,10 +71,32 @@ bool HistoryStore::open() {
     close();
     return false;
   }
+  if (stop_ != nullptr) {
+    sqlite3_progress_handler(
+        db_, 1000,
+        [](void* stop) -> int {
+          return static_cast<const std::atomic<bool>*>(stop)->load() ? 1 : 0;
+        },
+        const_cast<std::atomic<bool>*>(stop_));
+  }
+  use_pages();
   return true;
 }
 
+void HistoryStore::use_pages() {
+  // A database from before the pages were kept gets them when a store that may build them
+  // opens it; meanwhile visits are recorded as they always were.
+  pages_ = std::make_unique<HistoryPages>(db_);
+  if (!pages_->prepare(build_pages_)) pages_.reset();
+}
+
+void HistoryStore::stop_when(const std::atomic<bool>* stop) {
+  stop_ = stop;
+  close();
+}
+
 void HistoryStore::close() {
+  pages_.reset();
   sqlite3_finalize(insert_);
   sqlite3_finalize(purge_);
   sqlite3_finalize(retitle_);
@@ -86,7 +112,7 @@ bool HistoryStore::run(const char* sql) {
 }
 
 std::int64_t HistoryStore::record(const std::string& address, const std::string& title,
-                                  Clock::time_point when) {
+                                  Clock::time_point when, VisitKind kind) {
   if (!open()) return 0;
   const auto now = std::chrono::steady_clock::now();
   if (last_purge_ == std::chrono::steady_clock::time_point{} ||
@@ -94,42 +120,106 @@ std::int64_t HistoryStore::record(const std::string& address, const std::string&
     if (purge(Clock::now())) last_purge_ = now;
     if (db_ == nullptr) return 0;
   }
+  const int began = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (began != SQLITE_OK) {
+    skip_after(began);
+    return 0;
+  }
   sqlite3_bind_text(insert_, 1, address.data(), static_cast<int>(address.size()), SQLITE_TRANSIENT);
   sqlite3_bind_text(insert_, 2, title.data(), static_cast<int>(title.size()), SQLITE_TRANSIENT);
   sqlite3_bind_int64(insert_, 3, seconds(when));
   const int result = sqlite3_step(insert_);
   sqlite3_reset(insert_);
   sqlite3_clear_bindings(insert_);
-  if (result == SQLITE_DONE) return sqlite3_last_insert_rowid(db_);
-  skip_after(result);
-  return 0;
+  if (result != SQLITE_DONE) {
+    run("ROLLBACK");
+    skip_after(result);
+    return 0;
+  }
+  const std::int64_t visit = sqlite3_last_insert_rowid(db_);
+  if (!pages_) use_pages();
+  in_pages([&](HistoryPages& pages) {
+    return pages.visited(
+        address, title, seconds(when),
+        kind == VisitKind::kChosen ? frecency::kChosenWeight : frecency::kLinkWeight);
+  });
+  return run("COMMIT") ? visit : (run("ROLLBACK"), 0);
+}
+
+void HistoryStore::in_pages(const std::function<bool(HistoryPages&)>& change) {
+  // The visit counts even when its page could not be kept up to date.
+  if (!pages_ || !run("SAVEPOINT page")) return;
+  if (!change(*pages_)) run("ROLLBACK TO page");
+  run("RELEASE page");
 }
 
 bool HistoryStore::set_title(std::int64_t visit, const std::string& title) {
   if (!open()) return false;
+  const int began = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (began != SQLITE_OK) {
+    skip_after(began);
+    return false;
+  }
   sqlite3_bind_text(retitle_, 1, title.data(), static_cast<int>(title.size()), SQLITE_TRANSIENT);
   sqlite3_bind_int64(retitle_, 2, visit);
   const int result = sqlite3_step(retitle_);
   sqlite3_reset(retitle_);
   sqlite3_clear_bindings(retitle_);
-  if (result == SQLITE_DONE) return true;
-  skip_after(result);
-  return false;
+  if (result != SQLITE_DONE) {
+    run("ROLLBACK");
+    skip_after(result);
+    return false;
+  }
+  in_pages([&](HistoryPages& pages) { return pages.retitled(visit, title); });
+  return run("COMMIT") || (run("ROLLBACK"), false);
 }
 
 void HistoryStore::skip_after(int result) {
-  // Locked: the next statement tries again. Anything worse: reopen on the next one.
-  if ((result & 0xFF) != SQLITE_BUSY && (result & 0xFF) != SQLITE_LOCKED) close();
+  // Locked, or stopped on purpose: the next statement tries again. Anything worse: reopen
+  // on the next one.
+  if ((result & 0xFF) != SQLITE_BUSY && (result & 0xFF) != SQLITE_LOCKED &&
+      result != SQLITE_INTERRUPT) {
+    close();
+  }
 }
 
 bool HistoryStore::purge(Clock::time_point now) {
   if (!open()) return false;
+  const int began = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (began != SQLITE_OK) {
+    skip_after(began);
+    return false;
+  }
   sqlite3_bind_int64(purge_, 1, cutoff(now));
   const int result = sqlite3_step(purge_);
   sqlite3_reset(purge_);
-  if (result == SQLITE_DONE) return true;
-  skip_after(result);
-  return false;
+  if (result != SQLITE_DONE) {
+    run("ROLLBACK");
+    skip_after(result);
+    return false;
+  }
+  in_pages([&](HistoryPages& pages) { return pages.purge(cutoff(now)); });
+  return run("COMMIT") || (run("ROLLBACK"), false);
+}
+
+bool HistoryStore::forget(const std::string& address) {
+  if (!open() || !pages_) return false;
+  // The user's own request: it may wait for a page being recorded.
+  constexpr int kForgetWaitMs = 2000;
+  sqlite3_busy_timeout(db_, kForgetWaitMs);
+  const bool forgotten = run("PRAGMA secure_delete = ON") && run("BEGIN IMMEDIATE") &&
+                         (pages_->forget(address) ? run("COMMIT") : (run("ROLLBACK"), false));
+  if (db_ != nullptr) {
+    run("PRAGMA secure_delete = OFF");
+    sqlite3_busy_timeout(db_, 0);
+  }
+  return forgotten;
+}
+
+std::vector<Suggestion> HistoryStore::suggestions(const TypedQuery& query, std::size_t limit) {
+  if (!open()) return {};
+  if (!pages_) use_pages();
+  return pages_ ? pages_->matching(query, limit) : std::vector<Suggestion>{};
 }
 
 bool HistoryStore::clear() {
@@ -139,7 +229,10 @@ bool HistoryStore::clear() {
   // a browser's write, and it overwrites what it deletes.
   constexpr int kClearWaitMs = 3000;
   sqlite3_busy_timeout(db_, kClearWaitMs);
-  const bool cleared = run("PRAGMA secure_delete = ON") && run("DELETE FROM visits");
+  const bool cleared =
+      run("PRAGMA secure_delete = ON") && run("BEGIN IMMEDIATE") &&
+      (run("DELETE FROM visits") && (!pages_ || pages_->clear()) ? run("COMMIT")
+                                                                 : (run("ROLLBACK"), false));
   // Copies the zeroed pages into the file and empties the log; skipped while a reader
   // holds an older view, which the next checkpoint catches up with.
   if (cleared) run("PRAGMA wal_checkpoint(TRUNCATE)");

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "shell/suggestion_ranking.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -25,6 +30,14 @@ struct HistoryDay {
   int year = 0, month = 0, day = 0;
   std::vector<HistoryEntry> entries;
 };
+
+// How the user came to a page: it weighs in the address box's suggestions.
+enum class VisitKind {
+  kLink,    // a link followed, a page's own move, Back or Forward
+  kChosen,  // an address typed or chosen (a favourite, a suggestion, Home)
+};
+
+class HistoryPages;
 
 struct HistoryReading {
   bool available = false;        // false: the database could not be read (locked, broken)
@@ -47,7 +60,8 @@ class HistoryStore {
   ~HistoryStore();
 
   // Adds one visit; its id, or 0 when it was skipped. Never throws.
-  std::int64_t record(const std::string& address, const std::string& title, Clock::time_point when);
+  std::int64_t record(const std::string& address, const std::string& title, Clock::time_point when,
+                      VisitKind kind = VisitKind::kLink);
   // Gives a recorded visit its title (pages often name themselves after they complete);
   // false when skipped.
   bool set_title(std::int64_t visit, const std::string& title);
@@ -56,6 +70,21 @@ class HistoryStore {
   // Drops every visit, in place, so that running browsers record into the same file
   // afterwards; waits a little for their writes. False when it could not.
   bool clear();
+  // Drops every visit to `address` (the user took it out of the address box's list);
+  // may wait a little for another program's write. False when it could not.
+  bool forget(const std::string& address);
+  // The pages that hold every word of `query`: up to `limit` whose address begins with
+  // the text and up to `limit` others, highest ranked first. Empty when it could not
+  // read, or when `stop` (see stop_when) was set meanwhile.
+  std::vector<Suggestion> suggestions(const TypedQuery& query, std::size_t limit);
+  // From now on, a statement of this store's stops soon after `*stop` becomes true;
+  // nullptr: never. `stop` must outlive the store or the next call.
+  void stop_when(const std::atomic<bool>* stop);
+  // This store may take the time to give a database from before its pages, from its
+  // visits (seconds for a large history): the address box's worker does, away from the
+  // windows. Other stores use the pages once they are there.
+  void build_pages_here() { build_pages_ = true; }
+
   // Lets go of the database file (to move or replace it); the next call opens it again.
   void close();
 
@@ -64,7 +93,10 @@ class HistoryStore {
  private:
   bool open();
   bool run(const char* sql);
+  void use_pages();
   void skip_after(int result);
+  // Runs a change to the pages inside the open transaction, undone alone when it fails.
+  void in_pages(const std::function<bool(HistoryPages&)>& change);
 
   std::string path_;
   sqlite3* db_ = nullptr;
@@ -72,6 +104,10 @@ class HistoryStore {
   sqlite3_stmt* purge_ = nullptr;
   sqlite3_stmt* retitle_ = nullptr;
   std::chrono::steady_clock::time_point last_purge_{};
+  // Absent while a database from before could not be given its pages yet.
+  std::unique_ptr<HistoryPages> pages_;
+  const std::atomic<bool>* stop_ = nullptr;
+  bool build_pages_ = false;
 };
 
 // Reads the history of the last kHistoryDays before `now`, at most `max_visits` visits,

@@ -1,6 +1,7 @@
 // Page titles and addresses on their way into the history pages: recorded in the history,
 // read back, and shown. Every visit comes back with the title it was given, and the page
-// shows each as text, never as markup.
+// shows each as text, never as markup; the address box's suggestions, folded and indexed
+// from them, name only pages visited, each once.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -72,6 +73,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   require(shown == addresses, "a visit went missing");
+
+  // The address box finds among them, one row per address, nothing that was not visited.
+  for (const auto& [address, title] : recorded) {
+    const auto rows =
+        store.suggestions(kv::parse_typed(title + " " + address), kv::kSuggestionRows);
+    require(rows.size() <= 2 * kv::kSuggestionRows, "too many suggestions");
+    std::set<std::string> suggested;
+    for (const kv::Suggestion& row : rows) {
+      require(addresses.contains(row.address), "a suggestion of a page never visited");
+      require(suggested.insert(row.address).second, "an address suggested twice");
+    }
+  }
 
   const std::string html = kv::history_page(reading, now);
   kv::fuzz::require_only_own_markup(html);
