@@ -185,7 +185,8 @@ TEST_F(InternetOptionsTest, ContentBlockingSectionShowsListsAndKeepsSitesOnApply
   const std::string settings_text = blocking_settings_text({true, {"kept.example"}});
   ASSERT_TRUE(
       g_file_set_contents(blocking_settings_path().c_str(), settings_text.c_str(), -1, nullptr));
-  ListReport list{"easylist.txt", "list-1", {{"block", 10}, {"hide", 5}}, {{"csp", 2}}, 1, true, 0, 0, ""};
+  ListReport list{
+      "easylist.txt", "list-1", {{"block", 10}, {"hide", 5}}, {{"csp", 2}}, 1, true, 0, 0, ""};
   ListReport unread{"mine.txt", "", {}, {}, 0, false, 0, 0, ""};
   ListReport huge{"huge.txt", "", {{"hide", 90}}, {}, 0, false, 0, 0, "too-large"};
   ListReport parts{"hosts.txt", "list-2", {{"block", 160000}}, {}, 0, true, 10, 2, ""};

@@ -128,9 +128,8 @@ TEST_F(DownloadsTest, FiftyMegabytesArriveWholeUnderTheChosenNameOnlyWhenComplet
     return name.starts_with("report.zip.") && name.ends_with(".part");
   }));
   // A name of ours for what has arrived, which outlives the engine's after a crash.
-  EXPECT_TRUE(std::any_of(midway.begin(), midway.end(), [](const std::string& name) {
-    return name.ends_with(".part.kept");
-  }));
+  EXPECT_TRUE(std::any_of(midway.begin(), midway.end(),
+                          [](const std::string& name) { return name.ends_with(".part.kept"); }));
   EXPECT_FALSE(shown->cmdOpen.get_visible());
   EXPECT_NE(unfinished_record().find("/report.zip."), std::string::npos) << unfinished_record();
 
