@@ -45,14 +45,12 @@ void put_text(Suggesting& s, const Glib::ustring& text) {
 // The program's own text (the address of a page that loaded, a favourite opened) comes
 // from no key.
 bool typed_by_user(Suggesting& s) {
-  GdkEvent* event = gtk_get_current_event();
-  if (event == nullptr) return false;
-  const bool typed = event->type == GDK_KEY_PRESS && event->key.window != nullptr &&
-                     s.form.get_window() &&
-                     gdk_window_get_toplevel(event->key.window) == s.form.get_window()->gobj() &&
-                     box(s).is_focus();
-  gdk_event_free(event);
-  return typed;
+  const std::unique_ptr<GdkEvent, decltype(&gdk_event_free)> event(gtk_get_current_event(),
+                                                                   &gdk_event_free);
+  if (!event) return false;
+  return event->type == GDK_KEY_PRESS && event->key.window != nullptr && s.form.get_window() &&
+         gdk_window_get_toplevel(event->key.window) == s.form.get_window()->gobj() &&
+         box(s).is_focus();
 }
 
 void on_text_changed(const std::shared_ptr<Suggesting>& shared) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -96,11 +97,12 @@ LoginForms::LoginForms(WebKitWebView* view)
       shared = &attach_state(manager_.get(), kManagerKey, new ManagerViews);
       std::string script = kLoginScript;
       script.replace(script.find("@KEY@"), 5, run_key());
-      WebKitUserScript* user_script = webkit_user_script_new_for_world(
-          script.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-          WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kProgramWorld, nullptr, nullptr);
-      webkit_user_content_manager_add_script(manager_.get(), user_script);
-      webkit_user_script_unref(user_script);
+      const std::unique_ptr<WebKitUserScript, decltype(&webkit_user_script_unref)> user_script(
+          webkit_user_script_new_for_world(script.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                           WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
+                                           kProgramWorld, nullptr, nullptr),
+          &webkit_user_script_unref);
+      webkit_user_content_manager_add_script(manager_.get(), user_script.get());
       // In the program's world only: the page's world has no such handler.
       webkit_user_content_manager_register_script_message_handler_in_world(
           manager_.get(), kLoginHandler, kProgramWorld);
