@@ -115,12 +115,8 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   follow_content_blocking(view_);
   questions_ = std::make_unique<PermissionQuestions>(view_, *area_);
   login_forms_ = std::make_unique<LoginForms>(view_);
-  // A private window keeps nothing of what is typed into it: it offers saved accounts but
-  // never asks to save one.
-  if (!private_context_) {
-    login_question_ = std::make_unique<LoginSaveQuestion>(view_, *login_forms_, *questions_,
-                                                          desktop_login_store());
-  }
+  login_question_ =
+      std::make_unique<LoginSaveQuestion>(view_, *login_forms_, *questions_, desktop_login_store());
   login_filling_ = std::make_unique<LoginFilling>(view_, *login_forms_, desktop_login_store());
   show_notifications_on_desktop(view_);
   full_screen_notice_ = std::make_unique<FullScreenNotice>(*area_);

@@ -78,6 +78,16 @@ TEST_F(SavedLogins, SavedThenPickedInANewControlAndOfferedNowhereElse) {
         [&] { return kept_for(origin).value_or(std::vector<SavedLogin>{}).size() == 1; }));
     EXPECT_EQ(kept_for(origin)->at(0).user, "ann");
   }
+  {
+    // A private window keeps nothing of what is typed into it: it asks nothing.
+    test::EngineWindow hidden(true);
+    ASSERT_TRUE(hidden.load_uri(server.url("/login.html")));
+    sign_in(hidden, "carol");
+    ASSERT_TRUE(hidden.wait_for_title("Signed in"));
+    test::run_until([] { return false; }, 1s);
+    EXPECT_TRUE(password_bars(hidden.window).empty());
+    EXPECT_EQ(kept_for(origin).value_or(std::vector<SavedLogin>{}).size(), 1U);
+  }
 
   test::EngineWindow window;
   ASSERT_TRUE(window.load_uri(server.url("/login.html")));
