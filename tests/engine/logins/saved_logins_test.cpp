@@ -141,11 +141,14 @@ TEST_F(SavedLogins, SavedThenPickedInANewControlAndOfferedNowhereElse) {
   EXPECT_TRUE(password_bars(window.window).empty());
   EXPECT_EQ(kept_for(origin).value_or(std::vector<SavedLogin>{}).size(), 1U);
 
-  // Another host name for the same server, another port, and a frame of another origin
-  // (which has an account of its own) on the saved page's origin: nothing is offered.
+  // Another host name for the same server, another port (whose host and port have an
+  // account for https only), and a frame of another origin (which has an account of its
+  // own) on the saved page's origin: nothing is offered.
   const std::string other_host = "http://localhost:" + std::to_string(server.port());
   test::LocalServer other_port;
   add_login_pages(other_port);
+  const std::string secure = "https://127.0.0.1:" + std::to_string(other_port.port());
+  ASSERT_TRUE(keep({secure, secure, "ann"}));
   server.add_page("/framed.html",
                   "<title>Framed</title><iframe id=f style='width:400px;height:300px' src='" +
                       other_host + "/login.html'></iframe>");
