@@ -5,11 +5,10 @@
 #include "browser/form1.h"
 #include "desktop/guarded.h"
 #include "desktop/user_paths.h"
-#include "favorites/fav_entries.h"
 #include "favorites/favorites_host.h"
 #include "favorites/frm_fav.h"
-#include "favorites/list_items.h"
 #include "favorites/module1.h"
+#include "favorites/text_list_items.h"
 #include "shell/favorites_folder.h"
 #include "shell/shell_folders.h"
 #include "shell/suggestion_worker.h"
@@ -21,23 +20,6 @@ namespace {
 // enough for any collection, bounded for a folder that links back into itself.
 constexpr int kFolderDepth = 12;
 constexpr std::size_t kFolderLinks = 200000;
-
-// fav.Dat's entries as text, read away from any window.
-class TextItems : public ListItems {
- public:
-  void clear() override { texts.clear(); }
-  void add_item(std::string_view text) override { texts.emplace_back(text); }
-  void add_entries(FavEntries&& entries) override {
-    for (const auto& entry : entries) texts.emplace_back(entry.text);
-  }
-  [[nodiscard]] std::size_t count() const override { return texts.size(); }
-  [[nodiscard]] std::string item(std::size_t index) const override { return texts.at(index); }
-  [[nodiscard]] std::string_view item_bytes(std::size_t index) const override {
-    return texts.at(index);
-  }
-
-  std::vector<std::string> texts;
-};
 
 void add_folder_links(SuggestionEntries& into, const std::string& folder, int depth,
                       std::size_t& budget) {
@@ -81,7 +63,7 @@ SuggestionWorker& ProgramSuggestions::worker() {
         history_database_path(), [fav_dat = std::move(fav_dat), folder = std::move(folder)](
                                      const std::optional<std::vector<std::string>>& unsaved) {
           SuggestionEntries entries;
-          TextItems items;
+          TextListItems items;
           if (unsaved) {
             items.texts = *unsaved;
           } else {

@@ -9,11 +9,11 @@
 #include "desktop/desktop_services.h"
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
-#include "favorites/fav_entries.h"
 #include "favorites/fav_window.h"
 #include "favorites/favorites_host.h"
 #include "favorites/frm_fav.h"
 #include "favorites/module1.h"
+#include "favorites/text_list_items.h"
 #include "shell/shell_folders.h"
 
 namespace kv {
@@ -32,24 +32,8 @@ std::string holds(const BookmarkCount& count) {
          plural(count.folders, "folder", "folders");
 }
 
-// The favourites list's texts, read from fav.Dat when the window is not loaded.
-class TextItems : public ListItems {
- public:
-  void clear() override { texts.clear(); }
-  void add_item(std::string_view text) override { texts.emplace_back(text); }
-  void add_entries(FavEntries&& entries) override {
-    for (const auto& entry : entries) texts.emplace_back(entry.text);
-  }
-  [[nodiscard]] std::size_t count() const override { return texts.size(); }
-  [[nodiscard]] std::string item(std::size_t index) const override { return texts.at(index); }
-  [[nodiscard]] std::string_view item_bytes(std::size_t index) const override {
-    return texts.at(index);
-  }
-  std::vector<std::string> texts;
-};
-
 std::vector<std::string> favorites_list(FavoritesHost& host) {
-  TextItems items;
+  TextListItems items;
   if (frmFav* loaded = host.favorites_window()) {
     for (std::size_t i = 0; i < loaded->items().count(); ++i) {
       items.texts.push_back(loaded->items().item(i));
