@@ -67,6 +67,19 @@ TEST_F(InternetOptionsTest, ApplyAndOkSetTheHomePageThatHomeOpensAndCancelDoesNo
   EXPECT_EQ(configured_home_page(), kDefaultHomePage);
 }
 
+// On a 1366x768 laptop the window has 768 pixels less a panel and its title bar: OK and
+// Cancel must not fall off the screen, whichever page is shown.
+TEST_F(InternetOptionsTest, TheWindowFitsALaptopScreenOnEveryPage) {
+  InternetOptionsWindow window;
+  window.show();
+  ASSERT_TRUE(test::run_until([&] { return window.get_mapped(); }));
+  for (int page = 0; page < window.tabSections.get_n_pages(); ++page) {
+    window.tabSections.set_current_page(page);
+    test::flush_events();
+    EXPECT_LE(window.get_allocated_height(), 700) << "page " << page;
+  }
+}
+
 TEST_F(InternetOptionsTest, AHomePageThatCannotBeSavedKeepsTheWindowOpenAndSaysSo) {
   // A folder where the settings file should be: the save fails.
   g_mkdir(internet_settings_path().c_str(), 0700);

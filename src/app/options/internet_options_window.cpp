@@ -110,18 +110,20 @@ InternetOptionsWindow::InternetOptionsWindow()
                                  {&cmdApply, "cmdApply", "_Apply"}});
   cmdOk.set_can_default(true);
 
-  // Two pages, so that the window fits a small screen as it grows.
+  // Pages of a few sections each, so that the window fits a laptop's screen.
   general_page_.set_border_width(8);
   general_page_.pack_start(home_frame_, Gtk::PACK_SHRINK);
   general_page_.pack_start(history_frame_, Gtk::PACK_SHRINK);
   general_page_.pack_start(website_data_frame_, Gtk::PACK_SHRINK);
   privacy_page_.set_border_width(8);
-  privacy_page_.pack_start(content_blocking, Gtk::PACK_SHRINK);
   privacy_page_.pack_start(site_permissions, Gtk::PACK_EXPAND_WIDGET);
   privacy_page_.pack_start(passwords, Gtk::PACK_EXPAND_WIDGET);
+  content_page_.set_border_width(8);
+  content_page_.pack_start(content_blocking, Gtk::PACK_SHRINK);
   set_control_name(tabSections, "tabSections");
   tabSections.append_page(general_page_, "_General", true);
   tabSections.append_page(privacy_page_, "_Privacy", true);
+  tabSections.append_page(content_page_, "Co_ntent", true);
   layout_.pack_start(tabSections, Gtk::PACK_EXPAND_WIDGET);
   layout_.pack_start(lblMessage, Gtk::PACK_SHRINK);
   layout_.pack_start(buttons_, Gtk::PACK_SHRINK);

@@ -32,8 +32,8 @@ class InternetOptionsWindow : public Gtk::Window {
   Gtk::Entry txtHomePage;
   Gtk::Button cmdUseDefault, cmdClearHistory, cmdDeleteWebsiteData, cmdOk, cmdCancel, cmdApply;
   Gtk::Label lblMessage;
-  // "General": home page, history, website data; "Privacy": blocking, site permissions,
-  // passwords.
+  // "General": home page, history, website data; "Privacy": site permissions, passwords;
+  // "Content": content blocking.
   Gtk::Notebook tabSections;
   ContentBlockingSection content_blocking;
   SitePermissionsSection site_permissions;
@@ -46,7 +46,7 @@ class InternetOptionsWindow : public Gtk::Window {
 
   Gtk::Box layout_{Gtk::ORIENTATION_VERTICAL, 12};
   Gtk::Box general_page_{Gtk::ORIENTATION_VERTICAL, 12},
-      privacy_page_{Gtk::ORIENTATION_VERTICAL, 12};
+      privacy_page_{Gtk::ORIENTATION_VERTICAL, 12}, content_page_{Gtk::ORIENTATION_VERTICAL, 12};
   Gtk::Frame home_frame_, history_frame_, website_data_frame_;
   Gtk::Box home_box_{Gtk::ORIENTATION_VERTICAL, 6}, home_row_{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Box history_box_{Gtk::ORIENTATION_VERTICAL, 6};
