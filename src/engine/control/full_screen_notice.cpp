@@ -8,13 +8,6 @@
 
 namespace kv {
 
-Glib::ustring full_screen_site_name(const Glib::ustring& address) {
-  const std::string origin = origin_of(address.raw());
-  if (!origin.empty()) return origin_display_name(origin);
-  // A local file or a data address: its beginning says what it is, the rest is cut.
-  return address;
-}
-
 FullScreenNotice::FullScreenNotice(Gtk::Overlay& area) {
   set_control_name(box_, "FullScreenNotice");
   set_control_name(site_, "lblFullScreenSite");
@@ -40,7 +33,7 @@ FullScreenNotice::~FullScreenNotice() {
 
 void FullScreenNotice::show_for(const Glib::ustring& address) {
   timer_.disconnect();
-  site_.set_text(full_screen_site_name(address));
+  site_.set_text(page_site_name(address.raw()));
   box_.show();
   timer_ = Glib::signal_timeout().connect(
       [this] {

@@ -39,8 +39,4 @@ class FullScreenNotice {
   sigc::connection timer_;
 };
 
-// How the notice names the page at `address`: its host (and port) for a web page,
-// otherwise the address itself.
-Glib::ustring full_screen_site_name(const Glib::ustring& address);
-
 }  // namespace kv

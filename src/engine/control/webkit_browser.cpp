@@ -18,6 +18,7 @@
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
 #include "engine/control/login_save_question.h"
+#include "engine/control/page_dialogs.h"
 #include "engine/control/page_focus_wait.h"
 #include "engine/control/spare_view.h"
 #include "engine/control/user_mouse_requests.h"
@@ -120,6 +121,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   login_filling_ = std::make_unique<LoginFilling>(view_, *login_forms_, desktop_login_store());
   show_notifications_on_desktop(view_);
   full_screen_notice_ = std::make_unique<FullScreenNotice>(*area_);
+  dialogs_ = std::make_unique<PageDialogs>(view_, *area_);
   report_full_screen(view_, [this, alive = std::weak_ptr<bool>(alive_)](bool full) {
     if (alive.expired()) return;
     if (full) {
@@ -145,6 +147,7 @@ WebKitBrowser::~WebKitBrowser() {
   // Whatever the engine reports while the view goes (the end of a full screen) finds
   // the window half gone: no event is raised from here on.
   alive_.reset();
+  dialogs_.reset();
   login_filling_.reset();
   login_question_.reset();
   login_forms_.reset();
@@ -193,22 +196,28 @@ Gtk::Widget& WebKitBrowser::widget() {
   return *area_;
 }
 
+ScriptDialogBox& WebKitBrowser::script_dialogs() {
+  return dialogs_->box();
+}
+
 void WebKitBrowser::Navigate(const Glib::ustring& url) {
   // A script address would run in the shown page, and an alert it raised would hold the
   // page (and every later navigation) until answered; the control navigates to pages only.
   if (is_script_address(url)) return;
-  webkit_web_view_load_uri(view_, url.c_str());
+  dialogs_->leave(
+      [view = view_, address = url.raw()] { webkit_web_view_load_uri(view, address.c_str()); });
 }
 
 void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& item_id_list) {
-  guarded([&] { show_shell_folder(view_, item_id_list); });
+  dialogs_->leave(
+      [view = view_, item_id_list] { guarded([&] { show_shell_folder(view, item_id_list); }); });
 }
 
 void WebKitBrowser::GoBack() {
-  webkit_web_view_go_back(view_);
+  dialogs_->leave([view = view_] { webkit_web_view_go_back(view); });
 }
 void WebKitBrowser::GoForward() {
-  webkit_web_view_go_forward(view_);
+  dialogs_->leave([view = view_] { webkit_web_view_go_forward(view); });
 }
 void WebKitBrowser::GoHome() {
   Navigate(configured_home_page());
@@ -217,7 +226,7 @@ void WebKitBrowser::Stop() {
   webkit_web_view_stop_loading(view_);
 }
 void WebKitBrowser::Refresh() {
-  webkit_web_view_reload(view_);
+  dialogs_->leave([view = view_] { webkit_web_view_reload(view); });
 }
 
 void WebKitBrowser::SetDesignMode(const Glib::ustring& value) {

@@ -21,6 +21,8 @@ class FullScreenNotice;
 class LoginFilling;
 class LoginForms;
 class LoginSaveQuestion;
+class PageDialogs;
+class ScriptDialogBox;
 
 // The browser control on WebKitGTK.
 //
@@ -77,6 +79,8 @@ class WebKitBrowser : public WebBrowser {
   [[nodiscard]] bool IsPrivate() const override { return private_context_ != nullptr; }
 
   [[nodiscard]] WebKitWebView* view() const { return view_; }
+  // Where the page's alerts, confirms and prompts are shown and answered.
+  [[nodiscard]] ScriptDialogBox& script_dialogs();
   // Whether this control was made for a window requested by `opener`'s page.
   [[nodiscard]] bool is_related_to(const WebKitBrowser& opener) const;
 
@@ -119,6 +123,8 @@ class WebKitBrowser : public WebBrowser {
   std::unique_ptr<LoginSaveQuestion> login_question_;
   std::unique_ptr<LoginFilling> login_filling_;
   std::unique_ptr<FullScreenNotice> full_screen_notice_;
+  // The page's alerts, confirms and prompts, which the user's navigations get past.
+  std::unique_ptr<PageDialogs> dialogs_;
   WebKitWebView* opener_view_ = nullptr;  // compared only, never used
   std::uint64_t process_group_ = 0;       // the views that share this one's web process
   bool view_destroyed_ = false;           // the container destroyed the view already

@@ -30,13 +30,16 @@ void redraw_after_first_load(WebKitWebView* view) {
 
 namespace {
 
+constexpr const char* kEndedForNextPage = "kv-ended-for-next-page";
+
 void on_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason,
                    gpointer /*data*/) {
   // A view on its way out has nobody to tell.
   if (gtk_widget_in_destruction(GTK_WIDGET(view)) != FALSE) return;
+  redraw_after_first_load(view);
+  if (g_object_steal_data(G_OBJECT(view), kEndedForNextPage) != nullptr) return;
   const char* uri = webkit_web_view_get_uri(view);
   const std::string address = uri != nullptr ? uri : "";
-  redraw_after_first_load(view);
   show_notice(view, address, crash_notice(address, reason));
 }
 
@@ -71,6 +74,13 @@ Notice crash_notice(const std::string& address, WebKitWebProcessTerminationReaso
 
 void show_ended_pages(WebKitWebView* view) {
   g_signal_connect(view, "web-process-terminated", G_CALLBACK(on_terminated), nullptr);
+}
+
+bool end_web_process_for_next_page(WebKitWebView* view) {
+  g_object_set_data(G_OBJECT(view), kEndedForNextPage, GINT_TO_POINTER(1));
+  webkit_web_view_terminate_web_process(view);
+  // The engine tells of the end before it returns; the mark is gone once it has.
+  return g_object_steal_data(G_OBJECT(view), kEndedForNextPage) == nullptr;
 }
 
 }  // namespace kv

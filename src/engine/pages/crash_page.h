@@ -23,4 +23,9 @@ void redraw_after_first_load(WebKitWebView* view);
 // place of the last picture of its page.
 void show_ended_pages(WebKitWebView* view);
 
+// Ends the web process of `view` for a page that follows at once (the user leaves a page
+// that holds its process): no crash notice stands in the way of that page. False when
+// the view had no process to end.
+bool end_web_process_for_next_page(WebKitWebView* view);
+
 }  // namespace kv

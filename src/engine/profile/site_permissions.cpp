@@ -117,6 +117,13 @@ std::string origin_display_name(const std::string& origin) {
   return after == std::string::npos ? origin : origin.substr(after + 3);
 }
 
+std::string page_site_name(const std::string& address) {
+  const std::string origin = origin_of(address);
+  if (!origin.empty()) return origin_display_name(origin);
+  // A local file or a data address: its beginning says what it is, the rest is cut.
+  return address;
+}
+
 SitePermissions::SitePermissions() : path_(site_permissions_path()) {}
 
 std::optional<bool> SitePermissions::decision(const std::string& origin,

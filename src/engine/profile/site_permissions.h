@@ -31,6 +31,9 @@ const char* permission_question(SitePermission permission);
 std::string origin_of(const std::string& uri);
 // The origin as a question names it: "127.0.0.1:8080", "example.org".
 std::string origin_display_name(const std::string& origin);
+// How the program names the page at `address` over it: its host (and port) for a web
+// page, otherwise the address itself.
+std::string page_site_name(const std::string& address);
 
 struct PermissionDecision {
   std::string origin;

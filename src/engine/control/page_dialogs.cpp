@@ -1,0 +1,125 @@
+#include "engine/control/page_dialogs.h"
+
+#include <glibmm/main.h>
+
+#include <utility>
+
+#include "desktop/guarded.h"
+#include "engine/pages/crash_page.h"
+
+namespace kv {
+
+PageDialogs::PageDialogs(WebKitWebView* view, Gtk::Overlay& area) : view_(view), box_(area) {
+  g_signal_connect(view_, "script-dialog", G_CALLBACK(on_dialog), this);
+  g_signal_connect(view_, "load-changed", G_CALLBACK(on_load_changed), this);
+  // After the notice of an ended page has been put up: the user's navigation replaces it.
+  g_signal_connect_after(view_, "web-process-terminated", G_CALLBACK(on_terminated), this);
+  box_.answered.connect([this](bool silence) {
+    if (silence) silenced_ = true;
+  });
+}
+
+PageDialogs::~PageDialogs() {
+  g_signal_handlers_disconnect_by_data(view_, this);
+  idle_.disconnect();
+  held_timer_.disconnect();
+  if (probe_) g_cancellable_cancel(probe_.get());
+}
+
+void PageDialogs::leave(const std::function<void()>& go) {
+  going_ = go;
+  if (box_.shown()) {
+    silenced_ = true;
+    box_.dismiss();
+  }
+  const bool page_shown = committed_ && webkit_web_view_is_loading(view_) == FALSE;
+  go();
+  // Whether the script of the page shown lets the navigation in: a script that runs on (a
+  // loop) lets ours run no more than the engine's load.
+  held_timer_.disconnect();
+  if (!page_shown) return;
+  if (probe_) g_cancellable_cancel(probe_.get());
+  probe_.reset(g_cancellable_new());
+  held_timer_ = Glib::signal_timeout().connect(
+      [this] {
+        if (going_) guarded([&] { end_page(); });
+        return false;
+      },
+      static_cast<unsigned>(kHeldPageLimit.count()));
+  webkit_web_view_evaluate_javascript(view_, "0", -1, nullptr, nullptr, probe_.get(),
+                                      &on_probe_answer, this);
+}
+
+void PageDialogs::on_probe_answer(GObject* view, GAsyncResult* result, gpointer self) {
+  OwnedError error;
+  const ObjectRef<JSCValue> value(
+      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, out(error)));
+  // Cancelled: the object that asked may be gone.
+  if (error && g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
+  // Answered, or failed as the next page came: either way the page let go.
+  static_cast<PageDialogs*>(self)->held_timer_.disconnect();
+}
+
+gboolean PageDialogs::on_dialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer self) {
+  auto* dialogs = static_cast<PageDialogs*>(self);
+  if (dialogs->silenced_ || dialogs->ending_) {
+    // Handled and not kept, the dialog closes as Cancel would; a "leave?" lets go.
+    if (webkit_script_dialog_get_dialog_type(dialog) == WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM)
+      webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
+    // The page went on to another dialog instead of letting the user's navigation in. Its
+    // process ends once this call has returned to it.
+    if (dialogs->going_ && !dialogs->ending_ && !dialogs->idle_.connected()) {
+      dialogs->idle_ = Glib::signal_idle().connect([dialogs] {
+        guarded([&] { dialogs->end_page(); });
+        return false;
+      });
+    }
+    return TRUE;
+  }
+  ++dialogs->shown_;
+  const char* uri = webkit_web_view_get_uri(view);
+  guarded([&] {
+    dialogs->box_.show(ScriptDialogRef(webkit_script_dialog_ref(dialog)), uri != nullptr ? uri : "",
+                       dialogs->shown_ >= 2);
+  });
+  return TRUE;
+}
+
+void PageDialogs::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event, gpointer self) {
+  auto* dialogs = static_cast<PageDialogs*>(self);
+  if (event == WEBKIT_LOAD_STARTED) dialogs->going_ = nullptr;
+  if (event != WEBKIT_LOAD_COMMITTED) return;
+  // Another page: the last one's dialog and silence go with it.
+  dialogs->committed_ = true;
+  dialogs->going_ = nullptr;
+  dialogs->shown_ = 0;
+  dialogs->silenced_ = false;
+  dialogs->ending_ = false;
+  guarded([&] { dialogs->box_.dismiss(); });
+}
+
+void PageDialogs::on_terminated(WebKitWebView* /*view*/,
+                                WebKitWebProcessTerminationReason /*reason*/, gpointer self) {
+  auto* dialogs = static_cast<PageDialogs*>(self);
+  guarded([&] { dialogs->box_.dismiss(); });
+  dialogs->shown_ = 0;
+  dialogs->silenced_ = false;
+  dialogs->committed_ = false;
+  if (!std::exchange(dialogs->ending_, false)) return;
+  const std::function<void()> go = std::exchange(dialogs->going_, nullptr);
+  if (go) guarded(go);
+}
+
+void PageDialogs::end_page() {
+  held_timer_.disconnect();
+  if (ending_) return;
+  ending_ = true;
+  box_.dismiss();
+  if (end_web_process_for_next_page(view_)) return;
+  // No process to end: nothing holds the navigation any more.
+  ending_ = false;
+  const std::function<void()> go = std::exchange(going_, nullptr);
+  if (go) go();
+}
+
+}  // namespace kv
