@@ -33,10 +33,11 @@ class PointerPutBack {
   int y_ = 0;
 };
 
-// Delivers a mouse button release to `window` at (x, y) in its coordinates, as the
-// window system would after a click there.
-inline void release_button(GdkWindow* window, double x, double y, guint button = 1) {
-  GdkEvent* event = gdk_event_new(GDK_BUTTON_RELEASE);
+// Delivers a mouse button press or release to `window` at (x, y) in its coordinates, as
+// the window system would.
+inline void button_event(GdkEventType type, GdkWindow* window, double x, double y,
+                         guint button = 1) {
+  GdkEvent* event = gdk_event_new(type);
   event->button.window = GDK_WINDOW(g_object_ref(window));
   event->button.send_event = TRUE;
   event->button.time = GDK_CURRENT_TIME;
@@ -47,6 +48,11 @@ inline void release_button(GdkWindow* window, double x, double y, guint button =
       event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
   gtk_main_do_event(event);
   gdk_event_free(event);
+}
+
+// A release after a click there.
+inline void release_button(GdkWindow* window, double x, double y, guint button = 1) {
+  button_event(GDK_BUTTON_RELEASE, window, x, y, button);
 }
 
 // Delivers a key press, with modifiers held (Ctrl+N) or none, to `widget` as the window

@@ -34,10 +34,18 @@ void PageDialogs::leave(const std::function<void()>& go) {
   }
   const bool page_shown = committed_ && webkit_web_view_is_loading(view_) == FALSE;
   go();
-  // Whether the script of the page shown lets the navigation in: a script that runs on (a
-  // loop) lets ours run no more than the engine's load.
+  // A page whose script runs on (a loop) lets neither the navigation in nor a script of ours.
   held_timer_.disconnect();
   if (!page_shown) return;
+  held_timer_ = Glib::signal_timeout().connect(
+      [this] {
+        if (going_) guarded([&] { probe_page(); });
+        return false;
+      },
+      static_cast<unsigned>(kHeldPageLimit.count()));
+}
+
+void PageDialogs::probe_page() {
   if (probe_) g_cancellable_cancel(probe_.get());
   probe_.reset(g_cancellable_new());
   held_timer_ = Glib::signal_timeout().connect(
@@ -45,7 +53,7 @@ void PageDialogs::leave(const std::function<void()>& go) {
         if (going_) guarded([&] { end_page(); });
         return false;
       },
-      static_cast<unsigned>(kHeldPageLimit.count()));
+      static_cast<unsigned>(kProbeLimit.count()));
   webkit_web_view_evaluate_javascript(view_, "0", -1, nullptr, nullptr, probe_.get(),
                                       &on_probe_answer, this);
 }
@@ -54,10 +62,14 @@ void PageDialogs::on_probe_answer(GObject* view, GAsyncResult* result, gpointer 
   OwnedError error;
   const ObjectRef<JSCValue> value(
       webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, out(error)));
-  // Cancelled: the object that asked may be gone.
-  if (error && g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
-  // Answered, or failed as the next page came: either way the page let go.
-  static_cast<PageDialogs*>(self)->held_timer_.disconnect();
+  // Cancelled, the object that asked may be gone; failed, the page proved nothing (the
+  // engine answers for a page that does not).
+  if (error) return;
+  // The page ran it: it is not stuck, and the navigation is the engine's business (a slow
+  // one, or one that a policy dropped).
+  auto* dialogs = static_cast<PageDialogs*>(self);
+  dialogs->held_timer_.disconnect();
+  dialogs->going_ = nullptr;
 }
 
 gboolean PageDialogs::on_dialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer self) {
@@ -87,7 +99,6 @@ gboolean PageDialogs::on_dialog(WebKitWebView* view, WebKitScriptDialog* dialog,
 
 void PageDialogs::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event, gpointer self) {
   auto* dialogs = static_cast<PageDialogs*>(self);
-  if (event == WEBKIT_LOAD_STARTED) dialogs->going_ = nullptr;
   if (event != WEBKIT_LOAD_COMMITTED) return;
   // Another page: the last one's dialog and silence go with it.
   dialogs->committed_ = true;

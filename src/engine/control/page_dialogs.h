@@ -22,12 +22,14 @@ namespace kv {
 //   are then answered unseen (as Cancel would) until another page comes.
 // - A navigation of the user's (a typed address, Back, Home, Refresh...) answers the open
 //   dialog the same way and keeps the page's later ones away.
-// - A page that still holds on (another dialog while the user waits to leave it, or a
-//   script that does not let a word of ours run within kHeldPageLimit) has its web
-//   process ended, and the user's navigation goes ahead in a new one.
+// - A page that still holds on has its web process ended, and the user's navigation goes
+//   ahead in a new one: one that raises another dialog while the user waits to leave it,
+//   or one whose script, when no page has come within kHeldPageLimit, does not let a
+//   script of ours run within kProbeLimit either.
 class PageDialogs {
  public:
   static constexpr std::chrono::milliseconds kHeldPageLimit{2000};
+  static constexpr std::chrono::milliseconds kProbeLimit{1000};
 
   // `area` holds `view`; both outlive this object.
   PageDialogs(WebKitWebView* view, Gtk::Overlay& area);
@@ -49,6 +51,8 @@ class PageDialogs {
   static void on_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason,
                             gpointer self);
 
+  // Asks the page to run a script of ours, and ends it when it cannot.
+  void probe_page();
   // Ends the page's web process; the user's navigation follows once the engine has told.
   void end_page();
 
@@ -58,7 +62,7 @@ class PageDialogs {
   bool silenced_ = false;          // its later dialogs are answered unseen
   bool ending_ = false;            // its process is being ended
   bool committed_ = false;         // a page has come since the process started
-  std::function<void()> going_;    // the user's navigation, until the engine starts it
+  std::function<void()> going_;    // the user's navigation, until a page comes
   sigc::connection idle_;          // the end of a page that holds on, once its call returned
   sigc::connection held_timer_;    // runs out when the page's script lets nothing in
   ObjectRef<GCancellable> probe_;  // a script of ours that a page with a free moment runs

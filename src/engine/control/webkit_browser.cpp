@@ -19,6 +19,7 @@
 #include "engine/control/kept_selection.h"
 #include "engine/control/login_save_question.h"
 #include "engine/control/page_dialogs.h"
+#include "engine/control/page_print_requests.h"
 #include "engine/control/page_focus_wait.h"
 #include "engine/control/spare_view.h"
 #include "engine/control/user_mouse_requests.h"
@@ -120,6 +121,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
       std::make_unique<LoginSaveQuestion>(view_, *login_forms_, *questions_, desktop_login_store());
   login_filling_ = std::make_unique<LoginFilling>(view_, *login_forms_, desktop_login_store());
   show_notifications_on_desktop(view_);
+  limit_page_print_requests(view_);
   full_screen_notice_ = std::make_unique<FullScreenNotice>(*area_);
   dialogs_ = std::make_unique<PageDialogs>(view_, *area_);
   report_full_screen(view_, [this, alive = std::weak_ptr<bool>(alive_)](bool full) {

@@ -1,3 +1,5 @@
+#include "engine/control/page_dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +9,7 @@
 #include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {
@@ -20,6 +23,10 @@ class PageDialogsTest : public ::testing::Test {
   PageDialogsTest() {
     server.add_page("/plain.html", "<title>Plain</title>text");
     server.add_page("/away.html", "<title>Away</title>elsewhere");
+    // Answered once a stuck page would have been ended.
+    server.add_page(
+        "/slow.html", "<title>Slow</title>at last", "text/html",
+        PageDialogs::kHeldPageLimit + PageDialogs::kProbeLimit + std::chrono::milliseconds(500));
   }
 
   ScriptDialogBox& box() { return shown.browser->script_dialogs(); }
@@ -104,6 +111,39 @@ TEST_F(PageDialogsTest, APageWhoseScriptNeverEndsIsLeftWhenTheUserNavigates) {
   ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, server.url("/plain.html")));
   start("for (;;) {}");
   leave_for_away();
+}
+
+TEST_F(PageDialogsTest, ASlowPageIsWaitedForWithoutEndingTheOneShown) {
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, server.url("/plain.html")));
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, server.url("/slow.html")));
+  EXPECT_EQ(server.requests("/slow.html"), 1) << "asked for again after an end";
+}
+
+// A page that calls print() over and over gets one dialog, and another only after the
+// user's own press in the page.
+TEST_F(PageDialogsTest, APagesPrintOpensOneDialogUntilTheUserPressesInThePage) {
+  int dialogs = 0;
+  // After the control's own handler: it sees the requests let through, and stands in for
+  // the print dialog.
+  g_signal_connect(
+      shown.view(), "print",
+      G_CALLBACK(+[](WebKitWebView*, WebKitPrintOperation*, gpointer count) -> gboolean {
+        ++*static_cast<int*>(count);
+        return TRUE;
+      }),
+      &dialogs);
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, server.url("/plain.html")));
+  start("for (let i = 0; i < 20; ++i) print(); document.title = 'printed';");
+  ASSERT_TRUE(shown.wait_for_title("printed"));
+  EXPECT_EQ(dialogs, 1);
+
+  GdkWindow* page = gtk_widget_get_window(GTK_WIDGET(shown.view()));
+  test::button_event(GDK_BUTTON_PRESS, page, 5, 5);
+  test::release_button(page, 5, 5);
+  start("print(); print(); document.title = 'again';");
+  ASSERT_TRUE(shown.wait_for_title("again"));
+  EXPECT_EQ(dialogs, 2);
+  g_signal_handlers_disconnect_by_data(shown.view(), &dialogs);
 }
 
 }  // namespace
