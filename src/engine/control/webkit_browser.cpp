@@ -19,13 +19,14 @@
 #include "engine/control/kept_selection.h"
 #include "engine/control/login_save_question.h"
 #include "engine/control/page_dialogs.h"
-#include "engine/control/page_print_requests.h"
 #include "engine/control/page_focus_wait.h"
+#include "engine/control/page_print_requests.h"
 #include "engine/control/spare_view.h"
 #include "engine/control/user_mouse_requests.h"
 #include "engine/control/webkit_page_commands.h"
 #include "engine/control/window_request_address.h"
 #include "engine/downloads/downloads.h"
+#include "engine/downloads/unasked_downloads.h"
 #include "engine/logins/login_filling.h"
 #include "engine/logins/login_forms.h"
 #include "engine/pages/certificate_page.h"
@@ -114,6 +115,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   show_unreachable_pages(view_, g_network_monitor_get_default());
   keep_selection_in_background(view_);
   download_what_cannot_be_shown(view_);
+  limit_unasked_downloads(view_);
   follow_content_blocking(view_);
   questions_ = std::make_unique<PermissionQuestions>(view_, *area_);
   login_forms_ = std::make_unique<LoginForms>(view_);
@@ -206,20 +208,20 @@ void WebKitBrowser::Navigate(const Glib::ustring& url) {
   // A script address would run in the shown page, and an alert it raised would hold the
   // page (and every later navigation) until answered; the control navigates to pages only.
   if (is_script_address(url)) return;
-  dialogs_->leave(
+  go_as_user(
       [view = view_, address = url.raw()] { webkit_web_view_load_uri(view, address.c_str()); });
 }
 
 void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& item_id_list) {
-  dialogs_->leave(
+  go_as_user(
       [view = view_, item_id_list] { guarded([&] { show_shell_folder(view, item_id_list); }); });
 }
 
 void WebKitBrowser::GoBack() {
-  dialogs_->leave([view = view_] { webkit_web_view_go_back(view); });
+  go_as_user([view = view_] { webkit_web_view_go_back(view); });
 }
 void WebKitBrowser::GoForward() {
-  dialogs_->leave([view = view_] { webkit_web_view_go_forward(view); });
+  go_as_user([view = view_] { webkit_web_view_go_forward(view); });
 }
 void WebKitBrowser::GoHome() {
   Navigate(configured_home_page());
@@ -228,7 +230,13 @@ void WebKitBrowser::Stop() {
   webkit_web_view_stop_loading(view_);
 }
 void WebKitBrowser::Refresh() {
-  dialogs_->leave([view = view_] { webkit_web_view_reload(view); });
+  go_as_user([view = view_] { webkit_web_view_reload(view); });
+}
+
+void WebKitBrowser::go_as_user(const std::function<void()>& go) {
+  // What the user asks for may be a file to download.
+  allow_next_download(view_);
+  dialogs_->leave(go);
 }
 
 void WebKitBrowser::SetDesignMode(const Glib::ustring& value) {

@@ -3,6 +3,7 @@
 #include <gtkmm/overlay.h>
 #include <webkit2/webkit2.h>
 
+#include <functional>
 #include <memory>
 
 #include "desktop/glib_handles.h"
@@ -101,6 +102,8 @@ class WebKitBrowser : public WebBrowser {
   static gboolean on_title_overdue(gpointer self);
 
   void connect_events();
+  // A navigation the user asked for: past the page's dialogs, and free to download.
+  void go_as_user(const std::function<void()>& go);
   void load_started();
   void load_finished();
   void emit_title(const Glib::ustring& title);

@@ -16,6 +16,7 @@
 #include "engine/downloads/download_run_question.h"
 #include "engine/downloads/download_save_dialog.h"
 #include "engine/downloads/download_window.h"
+#include "engine/downloads/unasked_downloads.h"
 #include "engine/downloads/unfinished_downloads.h"
 
 namespace kv {
@@ -330,6 +331,10 @@ gboolean on_response(WebKitWebView* /*view*/, WebKitPolicyDecision* decision,
 
 void on_download_started(WebKitWebContext* /*context*/, WebKitDownload* download,
                          gpointer /*data*/) {
+  if (!download_may_ask(download)) {
+    webkit_download_cancel(download);
+    return;
+  }
   guarded([&] {
     auto made = std::make_shared<Download>(download);
     made->connect();

@@ -17,6 +17,7 @@
 #include "support/local_server.h"
 #include "support/run_until.h"
 #include "support/temp_dir.h"
+#include "support/widget_events.h"
 
 namespace kv {
 namespace {
@@ -88,6 +89,13 @@ class DownloadsTest : public ::testing::Test {
     window.eval("document.getElementById('get').click()");
     if (!run_until([] { return download_windows().size() == 1; })) return nullptr;
     return download_windows().front();
+  }
+
+  // A press of the user's in the page, as the display reports it.
+  void press_in_page() {
+    GdkWindow* page = gtk_widget_get_window(GTK_WIDGET(window.view()));
+    test::button_event(GDK_BUTTON_PRESS, page, 5, 5);
+    test::release_button(page, 5, 5);
   }
 
   bool page_unchanged() {
@@ -227,11 +235,33 @@ TEST_F(DownloadsTest, AFolderThatCannotTakeTheFileIsReportedAndTheDownloadEnds) 
   EXPECT_TRUE(run_until([&] { return downloads_in_progress() == 0; }));
 }
 
+// A page that starts a download by script each time the last was answered: one save
+// question, and another only after the user's own press in the page or navigation.
+TEST_F(DownloadsTest, APageStartsOneDownloadUnaskedAndMoreOnlyAfterTheUsersPress) {
+  chosen.reset();  // every question is answered Cancel
+  files.add_file("/spam.bin", {1024, true, {}, {}, "spam.bin"});
+  const std::string another = "(() => { const a = document.createElement('a'); a.href = '" +
+                              files.url("/spam.bin") +
+                              "'; a.download = 'spam'; document.body.append(a); a.click(); })()";
+  window.eval(another);
+  ASSERT_TRUE(run_until([&] { return questions.size() == 1; }));
+  window.eval(another);
+  EXPECT_FALSE(run_until([&] { return questions.size() == 2; }, std::chrono::milliseconds(1000)));
+
+  press_in_page();
+  window.eval(another);
+  ASSERT_TRUE(run_until([&] { return questions.size() == 2; }));
+  window.browser->Navigate(files.url("/spam.bin"));
+  ASSERT_TRUE(run_until([&] { return questions.size() == 3; }));
+  EXPECT_TRUE(page_unchanged());
+}
+
 // Both were asked about while the name was free; the second must not replace the first.
 TEST_F(DownloadsTest, TwoDownloadsOfOneNameKeepBothFilesAndAProgramAsksBeforeItOpens) {
   chosen = folder.file("same.desktop");
   for (const char* path : {"/first", "/second"}) {
     files.add_file(path, {kMiB + 1, true, {}, kMiB / 2, "same.desktop"});
+    press_in_page();  // the user's click on each link
     window.eval("(() => { const a = document.createElement('a'); a.href = '" + files.url(path) +
                 "'; document.body.append(a); a.click(); })()");
     const std::size_t started = path[1] == 'f' ? 1U : 2U;
