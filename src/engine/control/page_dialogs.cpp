@@ -89,6 +89,10 @@ gboolean PageDialogs::on_dialog(WebKitWebView* view, WebKitScriptDialog* dialog,
     return TRUE;
   }
   ++dialogs->shown_;
+  // The page waits for the user now (a "leave?" as the user's navigation began): whatever
+  // they answer, the page is not holding on by itself.
+  dialogs->held_timer_.disconnect();
+  dialogs->going_ = nullptr;
   const char* uri = webkit_web_view_get_uri(view);
   guarded([&] {
     dialogs->box_.show(ScriptDialogRef(webkit_script_dialog_ref(dialog)), uri != nullptr ? uri : "",

@@ -23,6 +23,9 @@ class PageDialogsTest : public ::testing::Test {
   PageDialogsTest() {
     server.add_page("/plain.html", "<title>Plain</title>text");
     server.add_page("/away.html", "<title>Away</title>elsewhere");
+    server.add_page(
+        "/form.html",
+        "<title>Form</title><script>onbeforeunload = e => e.preventDefault();</script>");
     // Answered once a stuck page would have been ended.
     server.add_page(
         "/slow.html", "<title>Slow</title>at last", "text/html",
@@ -111,6 +114,24 @@ TEST_F(PageDialogsTest, APageWhoseScriptNeverEndsIsLeftWhenTheUserNavigates) {
   ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, server.url("/plain.html")));
   start("for (;;) {}");
   leave_for_away();
+}
+
+// "Leave this page?" waits for the user's answer however long they take: it is theirs.
+TEST_F(PageDialogsTest, APageThatAsksWhetherToLeaveItKeepsTheUsersStay) {
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, server.url("/form.html")));
+  GdkWindow* page = gtk_widget_get_window(GTK_WIDGET(shown.view()));
+  test::button_event(GDK_BUTTON_PRESS, page, 5, 5);  // pages that were never used may not ask
+  test::release_button(page, 5, 5);
+  shown.browser->Navigate(server.url("/away.html"));
+  ASSERT_TRUE(next_dialog());
+  EXPECT_EQ(box().cmdScriptCancel.get_label(), "_Stay");
+  EXPECT_FALSE(test::run_until(
+      [&] { return !box().shown(); },
+      PageDialogs::kHeldPageLimit + PageDialogs::kProbeLimit + std::chrono::milliseconds(500)));
+  box().cmdScriptCancel.clicked();
+  test::flush_events();
+  EXPECT_EQ(shown.eval("document.title"), "Form");
+  EXPECT_EQ(server.requests("/away.html"), 0);
 }
 
 TEST_F(PageDialogsTest, ASlowPageIsWaitedForWithoutEndingTheOneShown) {
