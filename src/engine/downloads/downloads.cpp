@@ -89,7 +89,8 @@ class Download : public std::enable_shared_from_this<Download> {
 
   // Quietly: the partial file goes, and the window with it.
   void cancel() {
-    if (ended_) return;
+    // Once is enough: the engine fails on a second cancel before the first has ended it.
+    if (ended_ || cancelled_) return;
     cancelled_ = true;
     webkit_download_cancel(download_.get());
     discard_partial();
@@ -107,6 +108,13 @@ class Download : public std::enable_shared_from_this<Download> {
     me->file_name_ = download_file_name(suggested != nullptr ? suggested : "");
     me->asking_ = true;
     std::weak_ptr<Download> weak = me->weak_from_this();
+    if (!download_may_ask(download)) {
+      // Answered as a Cancel in the save dialog would be, from the main loop.
+      Glib::signal_idle().connect_once([weak] {
+        if (auto alive = weak.lock()) alive->answered(std::nullopt);
+      });
+      return TRUE;
+    }
     const SaveQuestion question{window_of(download), download_dir(), me->file_name_};
     guarded([&] {
       desktop().choose(question, [weak](std::optional<std::string> path) {
@@ -331,10 +339,6 @@ gboolean on_response(WebKitWebView* /*view*/, WebKitPolicyDecision* decision,
 
 void on_download_started(WebKitWebContext* /*context*/, WebKitDownload* download,
                          gpointer /*data*/) {
-  if (!download_may_ask(download)) {
-    webkit_download_cancel(download);
-    return;
-  }
   guarded([&] {
     auto made = std::make_shared<Download>(download);
     made->connect();
