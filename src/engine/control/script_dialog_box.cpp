@@ -2,6 +2,8 @@
 
 #include <gtkmm/overlay.h>
 
+#include <algorithm>
+
 #include "desktop/control_name.h"
 #include "desktop/dialog_buttons.h"
 #include "engine/profile/site_permissions.h"
@@ -9,7 +11,9 @@
 namespace kv {
 namespace {
 
-constexpr int kMessageMaxHeight = 240;  // a longer text scrolls
+constexpr int kMessageMaxHeight = 240;         // a longer text scrolls
+constexpr std::size_t kScrollFromBytes = 400;  // surely more than a few lines
+constexpr std::ptrdiff_t kScrollFromLines = 8;
 
 bool is_leave_question(WebKitScriptDialog* dialog) {
   return webkit_script_dialog_get_dialog_type(dialog) == WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM;
@@ -83,7 +87,13 @@ void ScriptDialogBox::show(ScriptDialogRef dialog, const Glib::ustring& address,
     cmdScriptCancel.set_label("_Stay");
   } else {
     lblScriptSite.set_text(site + " says:");
-    lblScriptMessage.set_text(webkit_script_dialog_get_message(dialog.get()));
+    const std::string text = webkit_script_dialog_get_message(dialog.get());
+    lblScriptMessage.set_text(text);
+    // A short text takes its own height; a long one scrolls in kMessageMaxHeight.
+    const bool long_text = text.size() > kScrollFromBytes ||
+                           std::count(text.begin(), text.end(), '\n') >= kScrollFromLines;
+    message_place_.set_policy(Gtk::POLICY_NEVER,
+                              long_text ? Gtk::POLICY_AUTOMATIC : Gtk::POLICY_NEVER);
     cmdScriptOk.set_label("_OK");
     cmdScriptCancel.set_label("_Cancel");
   }
