@@ -250,6 +250,13 @@ TEST_F(HostileLoginPages, AFocusThatThePageMovesIsNeverTheUsersChoice) {
   press_tab(window, true);
   EXPECT_TRUE(list_comes_up());
   EXPECT_EQ(window.eval("document.activeElement.id"), "p");
+  press_tab(window, true);
+  ASSERT_EQ(shown_account_list(), nullptr);  // any other key closes it
+  EXPECT_TRUE(list_comes_up());
+  press_tab(window);
+  ASSERT_EQ(shown_account_list(), nullptr);
+  EXPECT_TRUE(list_comes_up());
+  EXPECT_EQ(window.eval("document.activeElement.id"), "p");
 }
 
 // No list for a field that a person cannot see; the same field, seen, gets one.
@@ -285,9 +292,19 @@ TEST_F(HostileLoginPages, AFieldOutOfSightGetsNoList) {
                           ".activeElement.id"),
               std::string(page).find("framed") != std::string::npos ? "user" : "u");
   }
-  // Clicked where it lies, transparent.
+  // Clicked where it lies, transparent; and moved under the pointer wherever it goes.
   ASSERT_TRUE(window.load_uri(server.url("/transparent.html")));
   click_middle(window, box_of(window, "u"));
+  EXPECT_FALSE(list_comes_up());
+  EXPECT_EQ(window.eval("document.activeElement.id"), "u");
+  server.add_page("/follows.html",
+                  hidden_form_page("position:absolute;opacity:0", "width:40px;height:20px",
+                                   "<script>addEventListener('mousemove', e => {"
+                                   " const form = document.forms[0];"
+                                   " form.style.left = (e.clientX - 20) + 'px';"
+                                   " form.style.top = (e.clientY - 10) + 'px'; });</script>"));
+  ASSERT_TRUE(window.load_uri(server.url("/follows.html")));
+  click_middle(window, {300, 300, 0, 0});
   EXPECT_FALSE(list_comes_up());
   EXPECT_EQ(window.eval("document.activeElement.id"), "u");
 
