@@ -173,9 +173,12 @@ void LoginForms::on_message(WebKitUserContentManager* manager, WebKitJavascriptR
   if (text_property(value, "what") != "field") return;
   auto* shared = attached_state<ManagerViews>(manager, kManagerKey);
   if (shared == nullptr) return;
+  guarded([&] { answer_field(shared->views, value); });
+}
+
+void LoginForms::answer_field(std::vector<LoginForms*> views, JSCValue* value) {
   // The views of one manager share the script: the message answers the act of the view
   // whose user acted last.
-  std::vector<LoginForms*> views = shared->views;
   std::sort(views.begin(), views.end(), [](const LoginForms* a, const LoginForms* b) {
     return a->acts_.last_at() > b->acts_.last_at();
   });
@@ -197,8 +200,7 @@ void LoginForms::on_message(WebKitUserContentManager* manager, WebKitJavascriptR
     const double middle_y = box.y + box.height / 2;
     if (middle_x < 0 || middle_y < 0 || middle_x >= area.width || middle_y >= area.height) return;
     if (!forms->field_chosen) return;
-    const LoginField field{origin, whole_pixels(box)};
-    guarded([&] { forms->field_chosen(field); });
+    forms->field_chosen({origin, whole_pixels(box)});
     return;
   }
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "desktop/glib_handles.h"
 #include "engine/logins/user_acts.h"
@@ -60,6 +61,8 @@ class LoginForms {
 
  private:
   static gboolean on_user_input(GtkWidget* view, GdkEvent* event, gpointer self);
+  // Offers the field of a message to the view whose user's act it answers, if any.
+  static void answer_field(std::vector<LoginForms*> views, JSCValue* message);
   // Whether the field's message answers this view's user's last act; claims the act.
   bool claims(JSCValue* message, const ViewBox& field, double scale);
   static void on_submit_form(WebKitWebView* view, WebKitFormSubmissionRequest* request,
