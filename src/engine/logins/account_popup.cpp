@@ -8,6 +8,7 @@
 #include "desktop/control_name.h"
 #include "desktop/deliberate_press.h"
 #include "desktop/guarded.h"
+#include "engine/logins/list_place.h"
 
 namespace kv {
 namespace {
@@ -32,16 +33,26 @@ AccountPopup::AccountPopup(WebKitWebView* view) : view_(view) {
   }
   g_signal_connect_swapped(view_, "unmap", G_CALLBACK(+[](AccountPopup* popup) { popup->hide(); }),
                            this);
+  window_.signal_map().connect([this] { drawn_ = false; });
+  window_.signal_draw().connect(
+      [this](const Cairo::RefPtr<Cairo::Context>&) {
+        if (!drawn_) {
+          drawn_ = true;
+          keys_.shown(g_get_monotonic_time());
+        }
+        return false;
+      },
+      false);
 }
 
 AccountPopup::~AccountPopup() {
   g_signal_handlers_disconnect_by_data(view_, this);
 }
 
-void AccountPopup::show(const std::vector<std::string>& users, GdkRectangle field,
+bool AccountPopup::show(const std::vector<std::string>& users, GdkRectangle field,
                         std::function<void(std::size_t)> picked) {
   hide();
-  if (users.empty()) return;
+  if (users.empty()) return false;
   picked_ = std::move(picked);
   // Managed rows go once out of the list.
   for (Gtk::Widget* row : lstAccounts.get_children()) lstAccounts.remove(*row);
@@ -62,12 +73,17 @@ void AccountPopup::show(const std::vector<std::string>& users, GdkRectangle fiel
   }
   lstAccounts.show_all();
   lstAccounts.unselect_all();
-  place(field);
+  if (!place(field)) return false;
+  keys_ = DeliberatePress{};
   window_.show();
+  return true;
 }
 
-void AccountPopup::place(GdkRectangle field) {
-  GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(view_));
+bool AccountPopup::place(GdkRectangle field) {
+  GtkWidget* view = GTK_WIDGET(view_);
+  GtkWidget* top = gtk_widget_get_toplevel(view);
+  GdkWindow* top_window = gtk_widget_get_window(top);
+  if (!GTK_IS_WINDOW(top) || top_window == nullptr) return false;
   if (top != toplevel_) {
     toplevel_ = top;
     // Goes with whichever of the two windows goes first.
@@ -78,30 +94,37 @@ void AccountPopup::place(GdkRectangle field) {
                             }),
                             window_.gobj(), G_CONNECT_SWAPPED);
   }
-  if (GTK_IS_WINDOW(top)) window_.set_transient_for(*Glib::wrap(GTK_WINDOW(top)));
-  int x = 0;
-  int y = 0;
-  gtk_widget_translate_coordinates(GTK_WIDGET(view_), top, field.x, field.y + field.height, &x, &y);
+  window_.set_transient_for(*Glib::wrap(GTK_WINDOW(top)));
+  // The page area and the field on the screen.
+  GdkRectangle page{0, 0, gtk_widget_get_allocated_width(view),
+                    gtk_widget_get_allocated_height(view)};
   int origin_x = 0;
   int origin_y = 0;
-  if (GdkWindow* window = gtk_widget_get_window(top)) {
-    gdk_window_get_origin(window, &origin_x, &origin_y);
-  }
-  const int width = std::max(field.width, kLeastWidth);
-  window_.set_size_request(width, -1);
-  int natural = 0;
-  int least = 0;
-  window_.get_preferred_height(least, natural);
-  x += origin_x;
-  y += origin_y;
-  // Above the field when there is no room below it.
+  gdk_window_get_origin(top_window, &origin_x, &origin_y);
+  gtk_widget_translate_coordinates(view, top, 0, 0, &page.x, &page.y);
+  page.x += origin_x;
+  page.y += origin_y;
+  field.x += page.x;
+  field.y += page.y;
   GdkRectangle screen{};
-  GdkMonitor* monitor = gdk_display_get_monitor_at_point(gdk_display_get_default(), x, y);
-  if (monitor != nullptr) gdk_monitor_get_workarea(monitor, &screen);
-  if (monitor != nullptr && y + natural > screen.y + screen.height) {
-    y -= field.height + natural;
-  }
-  window_.move(x, y);
+  GdkMonitor* monitor = gdk_display_get_monitor_at_point(
+      gtk_widget_get_display(view), field.x + field.width / 2, field.y + field.height / 2);
+  if (monitor == nullptr) return false;
+  gdk_monitor_get_workarea(monitor, &screen);
+  // As wide as the field, within the page area, and as the rows need.
+  window_.set_size_request(-1, -1);
+  int least = 0;
+  int natural = 0;
+  window_.get_preferred_width(least, natural);
+  const int width = std::max(least, std::min(std::max(field.width, kLeastWidth), page.width));
+  window_.set_size_request(width, -1);
+  int height = 0;
+  window_.get_preferred_height_for_width(width, least, height);
+  const auto at = place_beside(field, width, height, page, screen);
+  if (!at) return false;
+  window_.resize(width, height);
+  window_.move(at->x, at->y);
+  return true;
 }
 
 void AccountPopup::hide() {
@@ -135,7 +158,10 @@ gboolean AccountPopup::on_key(GtkWidget* /*view*/, GdkEventKey* event, gpointer 
     case GDK_KEY_KP_Enter:
     case GDK_KEY_ISO_Enter:
       if (selected == nullptr) break;
-      popup->pick(static_cast<std::size_t>(at));
+      // Too soon, the key was not meant for the list; nor does the page get it.
+      if (popup->keys_.press(g_get_monotonic_time())) {
+        popup->pick(static_cast<std::size_t>(at));
+      }
       return TRUE;
     case GDK_KEY_Escape:
       popup->hide();

@@ -9,13 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "desktop/deliberate_press.h"
+
 namespace kv {
 
-// The program's own list of saved accounts just below a login field: a pop-up window
-// outside the page, one row per user name (the row's name for screen readers). The
-// page's keyboard focus stays where it is; while the list is up, Down and Up move through
-// it and Enter picks, Escape closes it, and any other key or press in the page closes
-// it too. A click picks a row only as a deliberate press.
+// The program's own list of saved accounts beside a login field: a pop-up window outside
+// the page, one row per user name (the row's name for screen readers), wholly on the
+// screen and inside the page area. The page's keyboard focus stays where it is; while the
+// list is up, Down and Up move through it and Enter picks, Escape closes it, and any
+// other key or press in the page closes it too. A row is picked, by Enter as by a click,
+// only by a deliberate press, once the list has been on screen long enough to be read.
 class AccountPopup {
  public:
   explicit AccountPopup(WebKitWebView* view);
@@ -26,7 +29,8 @@ class AccountPopup {
   AccountPopup& operator=(AccountPopup&&) = delete;
 
   // `field`: the field's rectangle in the view's pixels. `picked` gets the row's number.
-  void show(const std::vector<std::string>& users, GdkRectangle field,
+  // False, and no list, when there is no room for it beside the field.
+  bool show(const std::vector<std::string>& users, GdkRectangle field,
             std::function<void(std::size_t)> picked);
   void hide();
   [[nodiscard]] bool shown() const { return window_.get_visible(); }
@@ -38,12 +42,14 @@ class AccountPopup {
   static gboolean on_key(GtkWidget* view, GdkEventKey* event, gpointer self);
   static gboolean on_hiding_event(GtkWidget* widget, GdkEvent* event, gpointer self);
   void pick(std::size_t row);
-  void place(GdkRectangle field);
+  bool place(GdkRectangle field);
 
   WebKitWebView* view_;
   Gtk::Window window_{Gtk::WINDOW_POPUP};
   Gtk::Frame frame_;
   std::function<void(std::size_t)> picked_;
+  DeliberatePress keys_;                 // Enter's, from the list's first drawing
+  bool drawn_ = false;                   // since it was last shown
   const GtkWidget* toplevel_ = nullptr;  // whose moves close the list; compared only
 };
 

@@ -21,9 +21,6 @@ namespace kv {
 namespace {
 
 constexpr const char* kManagerKey = "kv-login-forms";
-// A field counts as the user's choice only this soon after a real press in the view: a
-// page that focuses its own field (on load, or later) shows nothing.
-constexpr gint64 kUserInputMicros = 1000 * 1000;
 // A submission waits this long at most for the program's world to read the form.
 constexpr guint kReadLimitMs = 1000;
 
@@ -72,6 +69,15 @@ double page_scale(WebKitWebView* view) {
   WebKitSettings* settings = webkit_web_view_get_settings(view);
   if (settings != nullptr && webkit_settings_get_zoom_text_only(settings) != FALSE) return 1.0;
   return webkit_web_view_get_zoom_level(view);
+}
+
+// The rectangle of whole view pixels that holds the box.
+GdkRectangle whole_pixels(const ViewBox& box) {
+  const auto whole = [](double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); };
+  GdkRectangle place{whole(std::floor(box.x)), whole(std::floor(box.y)), 0, 0};
+  place.width = std::max(whole(std::ceil(box.x + box.width)) - place.x, 1);
+  place.height = std::max(whole(std::ceil(box.y + box.height)) - place.y, 1);
+  return place;
 }
 
 struct PendingSubmission {
@@ -124,12 +130,39 @@ LoginForms::~LoginForms() {
   }
 }
 
-gboolean LoginForms::on_user_input(GtkWidget* /*view*/, GdkEvent* event, gpointer self) {
+gboolean LoginForms::on_user_input(GtkWidget* view, GdkEvent* event, gpointer self) {
   // The window system's events: a page cannot make one.
-  if (event->type == GDK_BUTTON_PRESS || event->type == GDK_KEY_PRESS) {
-    static_cast<LoginForms*>(self)->last_input_ = g_get_monotonic_time();
+  UserActs& acts = static_cast<LoginForms*>(self)->acts_;
+  const gint64 now = g_get_monotonic_time();
+  if (event->type == GDK_BUTTON_PRESS) {
+    // The event's point is in its own window's pixels, which may be the view's or an
+    // ancestor's.
+    double x = event->button.x;
+    double y = event->button.y;
+    GtkWidget* owner = nullptr;
+    gdk_window_get_user_data(event->button.window, reinterpret_cast<gpointer*>(&owner));
+    int view_x = 0;
+    int view_y = 0;
+    if (owner != nullptr && owner != view &&
+        gtk_widget_translate_coordinates(owner, view, 0, 0, &view_x, &view_y) != FALSE) {
+      x += view_x;
+      y += view_y;
+    }
+    acts.button_pressed(event->button.button, x, y, now);
+  } else if (event->type == GDK_KEY_PRESS) {
+    acts.key_pressed(event->key.keyval, static_cast<GdkModifierType>(event->key.state), now);
   }
   return FALSE;
+}
+
+bool LoginForms::claims(JSCValue* message, const ViewBox& field, double scale) {
+  const gint64 now = g_get_monotonic_time();
+  const std::string via = text_property(message, "via");
+  if (via == "press") {
+    return acts_.claim_press(field, number_property(message, "atX") * scale,
+                             number_property(message, "atY") * scale, scale, now);
+  }
+  return via == "tab" && acts_.claim_tab(now);
 }
 
 void LoginForms::on_message(WebKitUserContentManager* manager, WebKitJavascriptResult* message,
@@ -140,27 +173,36 @@ void LoginForms::on_message(WebKitUserContentManager* manager, WebKitJavascriptR
   if (text_property(value, "what") != "field") return;
   auto* shared = attached_state<ManagerViews>(manager, kManagerKey);
   if (shared == nullptr) return;
-  // The view the user pressed in just now; a message with no such press is the page's.
-  const gint64 now = g_get_monotonic_time();
-  LoginForms* chosen = nullptr;
-  for (LoginForms* forms : shared->views) {
-    if (now - forms->last_input_ > kUserInputMicros) continue;
-    if (chosen == nullptr || forms->last_input_ > chosen->last_input_) chosen = forms;
-  }
-  if (chosen == nullptr || !chosen->field_chosen) return;
-  LoginField field;
-  field.origin = text_property(value, "origin");
-  if (field.origin.empty() || field.origin != page_origin(chosen->view_)) return;
-  const double scale = page_scale(chosen->view_);
-  const double x = number_property(value, "x") * scale;
-  const double y = number_property(value, "y") * scale;
-  const double width = number_property(value, "width") * scale;
-  const double height = number_property(value, "height") * scale;
-  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(width) || !std::isfinite(height))
+  guarded([&] { answer_field(shared->views, value); });
+}
+
+void LoginForms::answer_field(std::vector<LoginForms*> views, JSCValue* value) {
+  // The views of one manager share the script: the message answers the act of the view
+  // whose user acted last.
+  std::sort(views.begin(), views.end(), [](const LoginForms* a, const LoginForms* b) {
+    return a->acts_.last_at() > b->acts_.last_at();
+  });
+  const std::string origin = text_property(value, "origin");
+  for (LoginForms* forms : views) {
+    if (origin.empty() || origin != page_origin(forms->view_)) continue;
+    const double scale = page_scale(forms->view_);
+    const ViewBox box{number_property(value, "x") * scale, number_property(value, "y") * scale,
+                      number_property(value, "width") * scale,
+                      number_property(value, "height") * scale};
+    if (!std::isfinite(box.x) || !std::isfinite(box.y) || !std::isfinite(box.width) ||
+        !std::isfinite(box.height) || !forms->claims(value, box, scale)) {
+      continue;
+    }
+    // Its middle in the view's visible area, as the page measured its own.
+    GtkAllocation area;
+    gtk_widget_get_allocation(GTK_WIDGET(forms->view_), &area);
+    const double middle_x = box.x + box.width / 2;
+    const double middle_y = box.y + box.height / 2;
+    if (middle_x < 0 || middle_y < 0 || middle_x >= area.width || middle_y >= area.height) return;
+    if (!forms->field_chosen) return;
+    forms->field_chosen({origin, whole_pixels(box)});
     return;
-  const auto clamp = [](double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); };
-  field.place = {clamp(x), clamp(y), std::max(clamp(width), 1), std::max(clamp(height), 1)};
-  guarded([&] { chosen->field_chosen(field); });
+  }
 }
 
 void LoginForms::on_submit_form(WebKitWebView* /*view*/, WebKitFormSubmissionRequest* request,

@@ -43,31 +43,106 @@ inline constexpr const char* kLoginScript = R"JS(
     message.key = key;
     try { webkit.messageHandlers.kvLogins.postMessage(message); } catch (e) {}
   };
-  // The field's rectangle in the top page's viewport, through the frames above it.
-  const placeInTop = field => {
-    const box = field.getBoundingClientRect();
-    let x = box.left, y = box.top, w = window;
-    while (w !== top) {
+  // A point of this window's viewport in the top page's, through the frames above it.
+  const toTop = (x, y) => {
+    for (let w = window; w !== top; w = w.parent) {
       const frame = w.frameElement;
       if (!frame) return null;
       const outer = frame.getBoundingClientRect();
       const style = w.parent.getComputedStyle(frame);
       x += outer.left + frame.clientLeft + parseFloat(style.paddingLeft);
       y += outer.top + frame.clientTop + parseFloat(style.paddingTop);
-      w = w.parent;
     }
-    return {x, y, width: box.width, height: box.height};
+    return {x, y};
   };
-  const offer = field => {
+  const frameOf = node => node.ownerDocument.defaultView.frameElement;
+  // How opaque the field is drawn: its opacity and its ancestors', through the frames.
+  const drawnOpacity = field => {
+    let opacity = 1;
+    for (let node = field; node;) {
+      const style = node.ownerDocument.defaultView.getComputedStyle(node);
+      opacity *= parseFloat(style.opacity);
+      for (const [, amount, percent] of style.filter.matchAll(/opacity\(([\d.]+)(%?)\)/g))
+        opacity *= parseFloat(amount) / (percent ? 100 : 1);
+      const root = node.parentNode;
+      node = node.parentElement || (root && root.host) || frameOf(node);
+    }
+    return opacity;
+  };
+  // The element drawn at a point of the top page's viewport, looked up through frames of
+  // this origin and open shadow roots, as a click there would find it.
+  const elementAt = (x, y) => {
+    let hit = top.document.elementFromPoint(x, y);
+    while (hit) {
+      if (hit.shadowRoot) {
+        const inner = hit.shadowRoot.elementFromPoint(x, y);
+        if (inner && inner !== hit) { hit = inner; continue; }
+      }
+      if (hit.localName !== 'iframe' && hit.localName !== 'frame') return hit;
+      let inner = null;
+      try { inner = hit.contentDocument; } catch (e) {}
+      if (!inner) return hit;
+      const outer = hit.getBoundingClientRect();
+      const style = hit.ownerDocument.defaultView.getComputedStyle(hit);
+      x -= outer.left + hit.clientLeft + parseFloat(style.paddingLeft);
+      y -= outer.top + hit.clientTop + parseFloat(style.paddingTop);
+      hit = inner.elementFromPoint(x, y);
+    }
+    return null;
+  };
+  // The field's rectangle in the top page's viewport while a person can see it: of some
+  // size, in the visible area, drawn (not hidden, nearly opaque) and not covered at its
+  // centre, in every frame on the way; otherwise null.
+  const seenPlace = field => {
+    const box = field.getBoundingClientRect();
+    const corner = toTop(box.left, box.top);
+    if (!corner || box.width < 4 || box.height < 4) return null;
+    const place = {x: corner.x, y: corner.y, width: box.width, height: box.height};
+    const middleX = place.x + place.width / 2, middleY = place.y + place.height / 2;
+    if (middleX < 0 || middleY < 0 || middleX >= top.innerWidth || middleY >= top.innerHeight)
+      return null;
+    for (let node = field; node; node = frameOf(node)) {
+      if (node.checkVisibility && !node.checkVisibility({visibilityProperty: true,
+                                                          contentVisibilityAuto: true}))
+        return null;
+    }
+    if (drawnOpacity(field) < 0.5) return null;
+    return elementAt(middleX, middleY) === field ? place : null;
+  };
+  // The shared state of this page's windows: the top page's, which the frames of its
+  // origin reach.
+  const shared = window === top ? {tab: null, offered: null}
+                                : (top.kvLogins ? top.kvLogins.shared : {});
+  const offer = (field, via, at) => {
     if (!isLoginField(field)) return;
-    const place = placeInTop(field);
-    if (place) post(Object.assign({what: 'field', origin: location.origin}, place));
+    const place = seenPlace(field);
+    if (!place) return;
+    shared.offered = field;
+    post(Object.assign({what: 'field', via, origin: location.origin}, place, at || {}));
   };
-  addEventListener('mousedown', e => { if (e.isTrusted && e.button === 0) offer(e.target); },
-                   true);
+  // A press on a field, where the window system put it: the program matches the point
+  // with the press it saw.
+  addEventListener('mousedown', e => {
+    if (!e.isTrusted || e.button !== 0) return;
+    const at = toTop(e.clientX, e.clientY);
+    if (at) offer(e.composedPath()[0] || e.target, 'press', {atX: at.x, atY: at.y});
+  }, true);
+  // The user's Tab moves the focus as its keydown's default, unless the page prevented it:
+  // before the next task, and first of the focus moves after it.
+  addEventListener('keydown', e => {
+    if (!e.isTrusted) return;
+    // Shift+Tab's key may read "Unidentified"; its key code is Tab's.
+    const tab = (e.key === 'Tab' || e.keyCode === 9) && !e.ctrlKey && !e.altKey && !e.metaKey;
+    shared.tab = tab ? e : null;
+    if (tab) setTimeout(() => { if (shared.tab === e) shared.tab = null; });
+  }, true);
   addEventListener('focusin', e => {
-    const activation = navigator.userActivation;
-    if (e.isTrusted && (!activation || activation.isActive)) offer(e.target);
+    // A focus that a script moved, the page's or any other, has it under it on the stack.
+    const moved = new Error().stack.split('\n').length > 1;
+    const tab = shared.tab;
+    shared.tab = null;
+    if (!e.isTrusted || moved || !tab || tab.defaultPrevented) return;
+    offer(e.composedPath()[0] || e.target, 'tab', null);
   }, true);
 
   // What a submitted form holds, read as the submit event goes out: a page may empty its
@@ -134,18 +209,13 @@ inline constexpr const char* kLoginScript = R"JS(
       }
       return null;
     },
-    // Fills the login fields around the focused field, in a frame of `origin` only.
+    shared,
+    // Fills the login fields of the field last offered, in a frame of `origin` only.
     fill: (origin, user, password) => {
-      if (location.origin !== origin) return false;
-      let doc = document, field = doc.activeElement;
-      while (field && (field.localName === 'iframe' || field.localName === 'frame')) {
-        let inner = null;
-        try { inner = field.contentDocument; } catch (e) {}
-        if (!inner || inner.defaultView.location.origin !== origin) return false;
-        doc = inner;
-        field = doc.activeElement;
-      }
-      if (!isLoginField(field)) return false;
+      const field = shared.offered;
+      if (!field || !field.isConnected || !isLoginField(field)) return false;
+      const view = field.ownerDocument.defaultView;
+      if (!view || view.location.origin !== origin || location.origin !== origin) return false;
       const fields = loginFields(field);
       const put = (input, value) => {
         const Event = input.ownerDocument.defaultView.Event;

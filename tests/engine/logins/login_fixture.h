@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "desktop/control_name.h"
+#include "desktop/deliberate_press.h"
 #include "desktop/glib_handles.h"
 #include "support/engine_window.h"
 #include "support/local_server.h"
@@ -79,6 +80,31 @@ inline Gtk::Window* shown_account_list() {
     if (window->get_name() == "frmSavedAccounts" && window->get_visible()) return window;
   }
   return nullptr;
+}
+
+// Shown within a moment of the user's act, or never.
+inline bool list_comes_up() {
+  using namespace std::chrono_literals;
+  return test::run_until([] { return shown_account_list() != nullptr; }, 1500ms);
+}
+
+// Waits until a press on the shown list would count as the user's own: it has been drawn,
+// and on screen long enough to be read.
+inline void wait_until_list_readable() {
+  Gtk::Window* list = shown_account_list();
+  ASSERT_NE(list, nullptr);
+  bool drawn = false;
+  auto drawing = list->signal_draw().connect(
+      [&](const Cairo::RefPtr<Cairo::Context>&) {
+        drawn = true;
+        return false;
+      },
+      false);
+  list->queue_draw();
+  test::run_until([&] { return drawn; });
+  drawing.disconnect();
+  const gint64 readable = g_get_monotonic_time() + kDeliberateInViewMicros;
+  test::run_until([&] { return g_get_monotonic_time() > readable; }, std::chrono::seconds(3));
 }
 
 // Clicks the page's element `id` in its middle, as the user does.
