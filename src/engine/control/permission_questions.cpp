@@ -97,16 +97,15 @@ void deny(WebKitPermissionRequest* request) {
 
 }  // namespace
 
-PermissionQuestions::PermissionQuestions(WebKitWebView* view, Gtk::Overlay& overlay,
-                                         SitePermissions store)
+PermissionQuestions::PermissionQuestions(WebKitWebView* view, Gtk::Box& area, SitePermissions store)
     : view_(view),
       store_(std::move(store)),
       remembers_(webkit_web_view_is_ephemeral(view) == FALSE) {
   set_control_name(stack_, "PermissionQuestions");
-  stack_.set_valign(Gtk::ALIGN_START);
-  stack_.set_halign(Gtk::ALIGN_FILL);
   stack_.set_no_show_all(true);
-  overlay.add_overlay(stack_);
+  // Its own room: while bars show, the page below is that much shorter.
+  area.pack_start(stack_, Gtk::PACK_SHRINK);
+  area.reorder_child(stack_, 0);
   g_signal_connect(view_, "permission-request", G_CALLBACK(on_request), this);
   g_signal_connect(view_, "query-permission-state", G_CALLBACK(on_query), this);
   g_signal_connect(view_, "load-changed", G_CALLBACK(on_load_changed), this);
