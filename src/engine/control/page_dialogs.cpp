@@ -5,11 +5,15 @@
 #include <utility>
 
 #include "desktop/guarded.h"
+#include "engine/control/dialog_source.h"
 #include "engine/pages/crash_page.h"
+#include "engine/profile/site_permissions.h"
+#include "engine/profile/web_process_extension.h"
 
 namespace kv {
 
-PageDialogs::PageDialogs(WebKitWebView* view, Gtk::Overlay& area) : view_(view), box_(area) {
+PageDialogs::PageDialogs(WebKitWebView* view, Gtk::Overlay& area, PermissionQuestions& bars)
+    : view_(view), box_(area), refused_(bars) {
   g_signal_connect(view_, "script-dialog", G_CALLBACK(on_dialog), this);
   g_signal_connect(view_, "load-changed", G_CALLBACK(on_load_changed), this);
   // After the notice of an ended page has been put up: the user's navigation replaces it.
@@ -88,17 +92,35 @@ gboolean PageDialogs::on_dialog(WebKitWebView* view, WebKitScriptDialog* dialog,
     }
     return TRUE;
   }
-  ++dialogs->shown_;
-  // The page waits for the user now (a "leave?" as the user's navigation began): whatever
-  // they answer, the page is not holding on by itself.
-  dialogs->held_timer_.disconnect();
-  dialogs->going_ = nullptr;
   const char* uri = webkit_web_view_get_uri(view);
+  const std::string address = uri != nullptr ? uri : "";
   guarded([&] {
-    dialogs->box_.show(ScriptDialogRef(webkit_script_dialog_ref(dialog)), uri != nullptr ? uri : "",
-                       dialogs->shown_ >= 2);
+    if (webkit_script_dialog_get_dialog_type(dialog) ==
+        WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM) {
+      // The engine asks only the page and the frames of its origin whether to leave.
+      dialogs->show(dialog, page_site_name(address), "");
+      return;
+    }
+    const DialogSource source =
+        dialog_source(webkit_script_dialog_get_message(dialog), address, dialog_mark_secret());
+    if (source.kind == DialogSource::kRefused) {
+      // Closed unanswered: the frame's script goes on as after Cancel.
+      dialogs->refused_.show();
+      return;
+    }
+    dialogs->show(dialog, dialog_speaker(source), source.message);
   });
   return TRUE;
+}
+
+void PageDialogs::show(WebKitScriptDialog* dialog, const std::string& speaker,
+                       const std::string& message) {
+  ++shown_;
+  // The page waits for the user now (a "leave?" as the user's navigation began): whatever
+  // they answer, the page is not holding on by itself.
+  held_timer_.disconnect();
+  going_ = nullptr;
+  box_.show(ScriptDialogRef(webkit_script_dialog_ref(dialog)), speaker, message, shown_ >= 2);
 }
 
 void PageDialogs::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event, gpointer self) {
@@ -110,7 +132,10 @@ void PageDialogs::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event
   dialogs->shown_ = 0;
   dialogs->silenced_ = false;
   dialogs->ending_ = false;
-  guarded([&] { dialogs->box_.dismiss(); });
+  guarded([&] {
+    dialogs->box_.dismiss();
+    dialogs->refused_.hide();
+  });
 }
 
 void PageDialogs::on_terminated(WebKitWebView* /*view*/,

@@ -6,7 +6,6 @@
 
 #include "desktop/control_name.h"
 #include "desktop/dialog_buttons.h"
-#include "engine/profile/site_permissions.h"
 
 namespace kv {
 namespace {
@@ -73,21 +72,19 @@ ScriptDialogBox::ScriptDialogBox(Gtk::Overlay& area) {
 
 ScriptDialogBox::~ScriptDialogBox() = default;  // an unanswered dialog closes with its owner
 
-void ScriptDialogBox::show(ScriptDialogRef dialog, const Glib::ustring& address,
-                           bool offer_silence) {
+void ScriptDialogBox::show(ScriptDialogRef dialog, const Glib::ustring& speaker,
+                           const Glib::ustring& message, bool offer_silence) {
   dismiss();
   const WebKitScriptDialogType type = webkit_script_dialog_get_dialog_type(dialog.get());
-  const std::string site = page_site_name(address.raw());
+  lblScriptSite.set_text(speaker);
   if (type == WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM) {
     // Its own words are not shown: a page could make them read like anything.
-    lblScriptSite.set_text(site);
     lblScriptMessage.set_text(
         "This page asks whether you want to leave it. What you typed into it may be lost.");
     cmdScriptOk.set_label("_Leave");
     cmdScriptCancel.set_label("_Stay");
   } else {
-    lblScriptSite.set_text(site + " says:");
-    const std::string text = webkit_script_dialog_get_message(dialog.get());
+    const std::string& text = message.raw();
     lblScriptMessage.set_text(text);
     // A short text takes its own height; a long one scrolls in kMessageMaxHeight.
     const bool long_text = text.size() > kScrollFromBytes ||

@@ -127,7 +127,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   show_notifications_on_desktop(view_);
   limit_page_print_requests(view_);
   full_screen_notice_ = std::make_unique<FullScreenNotice>(*page_);
-  dialogs_ = std::make_unique<PageDialogs>(view_, *page_);
+  dialogs_ = std::make_unique<PageDialogs>(view_, *page_, *questions_);
   report_full_screen(view_, [this, alive = std::weak_ptr<bool>(alive_)](bool full) {
     if (alive.expired()) return;
     if (full) {
