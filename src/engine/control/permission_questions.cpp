@@ -11,6 +11,7 @@
 #include "desktop/control_name.h"
 #include "desktop/deliberate_press.h"
 #include "desktop/guarded.h"
+#include "desktop/site_name_label.h"
 #include "engine/control/delegated_frames.h"
 #include "engine/control/desktop_notifications.h"
 
@@ -211,7 +212,7 @@ void PermissionQuestions::ask(WebKitPermissionRequest* request, SitePermission p
   auto* text = Gtk::make_managed<Gtk::Label>(asker.words + " " + permission_question(permission));
   set_control_name(*text, "lblQuestion");
   text->set_xalign(0.0F);
-  text->set_line_wrap(true);
+  keep_site_name_whole(*text);
   text->set_selectable(false);
   auto* keep = Gtk::make_managed<Gtk::CheckButton>("_Remember this decision", true);
   set_control_name(*keep, "chkRemember");

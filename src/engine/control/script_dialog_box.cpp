@@ -6,6 +6,7 @@
 
 #include "desktop/control_name.h"
 #include "desktop/dialog_buttons.h"
+#include "desktop/site_name_label.h"
 
 namespace kv {
 namespace {
@@ -28,7 +29,7 @@ ScriptDialogBox::ScriptDialogBox(Gtk::Overlay& area) {
   set_control_name(txtScriptInput, "txtScriptInput");
   set_control_name(chkScriptSilence, "chkScriptSilence");
   lblScriptSite.set_xalign(0.0F);
-  lblScriptSite.set_ellipsize(Pango::ELLIPSIZE_END);
+  keep_site_name_whole(lblScriptSite);
   lblScriptSite.set_max_width_chars(50);
   lblScriptMessage.set_xalign(0.0F);
   lblScriptMessage.set_yalign(0.0F);
