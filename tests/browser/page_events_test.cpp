@@ -69,6 +69,10 @@ TEST_F(PageEvents, TheAddressBoxShowsTheEndOfALongHost) {
                            std::string(60, 'y') + "." + std::string(60, 'z') + ".evil.example";
   f.form.show();
   Gtk::Entry& address = f.form.cboURL_entry();
+  f.web.location_url = "http://127.0.0.1:8080/page.html";
+  f.web.DocumentComplete.emit(f.web.location_url);
+  f.form.cmdGo.grab_focus();
+  test::flush_events();
   f.web.location_url = "http://" + host + ":8080/sign-in?next=%2F";
   f.web.DocumentComplete.emit(f.web.location_url);
   ASSERT_TRUE(test::run_until([&] { return address.get_allocated_width() > 1; }));
