@@ -9,9 +9,9 @@ RefusedDialogNotice::RefusedDialogNotice(PermissionQuestions& bars) : bars_(bars
   set_control_name(bar_, "RefusedDialogNotice");
   set_control_name(text_, "lblRefusedDialog");
   bar_.set_message_type(Gtk::MESSAGE_INFO);
-  text_.set_text(
-      "A frame in this page tried to show a dialog. It was blocked, as the site it comes "
-      "from cannot be named.");
+  // A frame of no site (sandboxed, a data: address), or, where the program's extension
+  // is missing, any asker at all: the words hold for both.
+  text_.set_text("A dialog was blocked: the site in this page that asked for it cannot be named.");
   text_.set_xalign(0.0F);
   text_.set_line_wrap(true);
   if (auto* content = dynamic_cast<Gtk::Container*>(bar_.get_content_area())) content->add(text_);
