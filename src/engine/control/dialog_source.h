@@ -18,9 +18,11 @@ struct DialogSource {
   std::string message;  // the page's text, without the mark
 };
 
-// `text` as the engine gave it, of a dialog of the page at `page_address`.
+// `text` as the engine gave it, of a dialog asked for while the page at `page_address`
+// is shown, whose origin is `page_origin` ("http://127.0.0.1:8001", or "" for a page of
+// no site).
 DialogSource dialog_source(std::string_view text, const std::string& page_address,
-                           std::string_view secret);
+                           const std::string& page_origin, std::string_view secret);
 
 // The box's first line: "127.0.0.1:8001 says:", or for a frame of another site
 // "127.0.0.1:8001, in a frame of this page, says:".

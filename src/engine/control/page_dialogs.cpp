@@ -92,8 +92,12 @@ gboolean PageDialogs::on_dialog(WebKitWebView* view, WebKitScriptDialog* dialog,
     }
     return TRUE;
   }
-  const char* uri = webkit_web_view_get_uri(view);
-  const std::string address = uri != nullptr ? uri : "";
+  // The page shown: the view's address names the next one as soon as it is asked for.
+  std::string address = dialogs->page_address_;
+  if (address.empty()) {
+    const char* uri = webkit_web_view_get_uri(view);
+    address = uri != nullptr ? uri : "";
+  }
   guarded([&] {
     if (webkit_script_dialog_get_dialog_type(dialog) ==
         WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM) {
@@ -101,8 +105,8 @@ gboolean PageDialogs::on_dialog(WebKitWebView* view, WebKitScriptDialog* dialog,
       dialogs->show(dialog, page_site_name(address), "");
       return;
     }
-    const DialogSource source =
-        dialog_source(webkit_script_dialog_get_message(dialog), address, dialog_mark_secret());
+    const DialogSource source = dialog_source(webkit_script_dialog_get_message(dialog), address,
+                                              origin_of(address), dialog_mark_secret());
     if (source.kind == DialogSource::kRefused) {
       // Closed unanswered: the frame's script goes on as after Cancel.
       dialogs->refused_.show();
@@ -123,11 +127,13 @@ void PageDialogs::show(WebKitScriptDialog* dialog, const std::string& speaker,
   box_.show(ScriptDialogRef(webkit_script_dialog_ref(dialog)), speaker, message, shown_ >= 2);
 }
 
-void PageDialogs::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event, gpointer self) {
+void PageDialogs::on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
   auto* dialogs = static_cast<PageDialogs*>(self);
   if (event != WEBKIT_LOAD_COMMITTED) return;
   // Another page: the last one's dialog and silence go with it.
   dialogs->committed_ = true;
+  const char* uri = webkit_web_view_get_uri(view);
+  dialogs->page_address_ = uri != nullptr ? uri : "";
   dialogs->going_ = nullptr;
   dialogs->shown_ = 0;
   dialogs->silenced_ = false;
@@ -145,6 +151,7 @@ void PageDialogs::on_terminated(WebKitWebView* /*view*/,
   dialogs->shown_ = 0;
   dialogs->silenced_ = false;
   dialogs->committed_ = false;
+  dialogs->page_address_.clear();
   if (!std::exchange(dialogs->ending_, false)) return;
   const std::function<void()> go = std::exchange(dialogs->going_, nullptr);
   if (go) guarded(go);

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 #include "desktop/glib_handles.h"
 #include "engine/control/refused_dialog_notice.h"
@@ -72,6 +73,7 @@ class PageDialogs {
   bool silenced_ = false;          // its later dialogs are answered unseen
   bool ending_ = false;            // its process is being ended
   bool committed_ = false;         // a page has come since the process started
+  std::string page_address_;       // of the page shown, as it came
   std::function<void()> going_;    // the user's navigation, until a page comes
   sigc::connection idle_;          // the end of a page that holds on, once its call returned
   sigc::connection held_timer_;    // runs out when the page's script lets nothing in

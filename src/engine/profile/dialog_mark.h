@@ -11,15 +11,14 @@ namespace kv {
 // before the dialog's message, under a secret of this run that no page can read, so
 // that a page cannot write a mark of its own.
 
-// Who asked, as the web process saw it when the page's script called.
+// Which frame asked, as the web process saw it when the page's script called.
 enum class DialogAsker : char {
-  kMainFrame = 'm',        // the page itself
-  kSameOriginFrame = 's',  // a frame of the page's own origin
-  kOtherFrame = 'o',       // a frame of another origin, or of none that can be named
+  kMainFrame = 'm',  // the page itself
+  kFrame = 'f',      // a frame in it, of whatever origin
 };
 
 struct DialogMark {
-  DialogAsker asker = DialogAsker::kOtherFrame;
+  DialogAsker asker = DialogAsker::kFrame;
   std::string origin;   // as the engine writes it: "http://127.0.0.1:8001", "null"
   std::string message;  // what the page's script passed
 };
@@ -49,7 +48,7 @@ inline std::optional<DialogMark> read_dialog_mark(std::string_view secret, std::
   }
   text.remove_prefix(secret.size() + 2);
   const char asker = text[0];
-  if (asker != 'm' && asker != 's' && asker != 'o') return std::nullopt;
+  if (asker != 'm' && asker != 'f') return std::nullopt;
   const std::size_t end = text.find(kDialogMarkField, 1);
   if (end == std::string_view::npos) return std::nullopt;
   return DialogMark{static_cast<DialogAsker>(asker), std::string(text.substr(1, end - 1)),

@@ -1,19 +1,21 @@
 // The program's extension in each web process: it tells the program which frame of a
 // page asks for an alert, a confirm or a prompt, which the engine's dialog does not say.
 //
-// Each frame's window, in the page's own world, gets its dialog functions replaced before
-// any script of the page runs (the engine clears the window object before the page's
-// first script, and before the first touch from another frame). The replacement marks
-// the message with the frame's origin, under the run's secret, and asks the frame's
-// dialog in a world of ours, which no page can reach. The page's own functions are gone
-// for good: a frame can call only its own, or those of frames of its origin (the engine
-// keeps the others' windows closed to it), and each names the frame it was made for.
+// The engine clears a frame's window object in the page's world before any script of
+// the page runs in it (also before the first touch from another frame). Right then,
+// while the window is as the engine made it, its dialog functions are replaced: each
+// replacement puts a mark before the message (the frame's origin, under the run's
+// secret) and calls the engine's own function, which only the replacement holds. So no
+// script of the page can reach an unmarked dialog function, or mark a message itself. A
+// frame can call only its own functions, or those of frames of its origin (the engine
+// keeps the other windows closed to it), and each names the window it was made for; a
+// window whose document has gone shows nothing, as the engine's own function does.
 //
 // Loaded into every web process: it links nothing but the engine's extension library and
-// GLib, and does its work only when a window is made and when a page calls a dialog.
+// GLib, and works only when a window is made and when a page calls a dialog. It makes no
+// script world of its own: the engine would make one in every frame.
 #include <webkit2/webkit-web-extension.h>
 
-#include <array>
 #include <string>
 
 #include "desktop/glib_handles.h"
@@ -23,153 +25,87 @@
 namespace kv {
 namespace {
 
-struct Extension {
-  std::string secret;
-  ObjectRef<WebKitScriptWorld> world;  // ours: where the frame's own dialogs are called
+std::string* secret = nullptr;  // for the whole life of the web process
+
+// Run in the page's world on a window no script has touched: the engine's functions and
+// the language's own are as they came. Messages are read as the engine reads them
+// (toString, and what it throws, first), so that nothing of the page's runs between the
+// mark and the dialog; `this` is ignored, so each function shows its own window's dialog.
+constexpr const char* kReplaceDialogs = R"((mark => {
+  const apply = Reflect.apply;
+  const text = value => `${value}`;
+  const unanswered = { alert: undefined, confirm: false, prompt: null };
+  const replaced = {
+    alert(...values) {
+      const marked = mark(values.length > 0 ? text(values[0]) : '');
+      return marked === null ? unanswered.alert : apply(real.alert, undefined, [marked]);
+    },
+    confirm(...values) {
+      const marked = mark(values.length > 0 ? text(values[0]) : '');
+      return marked === null ? unanswered.confirm : apply(real.confirm, undefined, [marked]);
+    },
+    prompt(...values) {
+      const message = values.length > 0 ? text(values[0]) : '';
+      const preset = values.length > 1 && values[1] !== undefined ? text(values[1]) : '';
+      const marked = mark(message);
+      return marked === null ? unanswered.prompt
+                             : apply(real.prompt, undefined, [marked, preset]);
+    },
+  };
+  const real = { alert: window.alert, confirm: window.confirm, prompt: window.prompt };
+  for (const name of ['alert', 'confirm', 'prompt'])
+    Object.defineProperty(window, name,
+        { value: replaced[name], writable: true, enumerable: true, configurable: true });
+}))";
+
+// What one window's mark says of it; plain data, so that the mark holds no script object.
+struct Asker {
+  DialogAsker asker;
+  std::string origin;  // of the window's document, read before the page could touch it
 };
 
-Extension* extension = nullptr;
-
-enum class Dialog { kAlert, kConfirm, kPrompt };
-constexpr std::array<const char*, 3> kNames{"alert", "confirm", "prompt"};
-
-// One replaced function of one window.
-struct Call {
-  WeakRef<WebKitWebPage> page;
-  WeakRef<WebKitFrame> frame;
-  std::string origin;  // of the document whose window it was made for
-  Dialog dialog;
-};
-
-std::string text_of(JSCValue* value) {
-  if (value == nullptr || jsc_value_is_string(value) == FALSE) return {};
-  return take_string(jsc_value_to_string(value));
-}
-
-JSCValue* property(JSCValue* object, const char* name) {
-  return jsc_value_object_get_property(object, name);
-}
-
-// The origin of the document that `context`'s window shows now: the document's own
-// ("null" when sandboxed, its creator's for about:blank), not its address's.
-std::string origin_in(JSCContext* context) {
-  const ObjectRef<JSCValue> window(jsc_context_get_global_object(context));
-  const ObjectRef<JSCValue> origin(property(window.get(), "origin"));
-  return text_of(origin.get());
-}
-
-std::string current_origin(WebKitFrame* frame) {
-  const ObjectRef<JSCContext> ours(
-      webkit_frame_get_js_context_for_script_world(frame, extension->world.get()));
-  return origin_in(ours.get());
-}
-
-// A string as the page's dialog takes it: what the value says of itself (its toString
-// runs here, and what it throws goes back to the page), NUL characters kept.
-std::optional<std::string> dialog_string(JSCContext* context, JSCValue* value) {
-  if (value == nullptr || jsc_value_is_undefined(value) != FALSE) return std::string();
+// The page's text as a string of bytes, NUL characters kept.
+std::string bytes_of(JSCValue* value) {
   const OwnedBytes bytes(jsc_value_to_string_as_bytes(value));
-  if (jsc_context_get_exception(context) != nullptr || !bytes) return std::nullopt;
   gsize size = 0;
-  const auto* data = static_cast<const char*>(g_bytes_get_data(bytes.get(), &size));
-  return std::string(data != nullptr ? data : "", size);
+  const auto* data =
+      bytes ? static_cast<const char*>(g_bytes_get_data(bytes.get(), &size)) : nullptr;
+  return data != nullptr ? std::string(data, size) : std::string();
 }
 
-JSCValue* string_value(JSCContext* context, const std::string& text) {
-  const OwnedBytes bytes(g_bytes_new(text.data(), text.size()));
-  return jsc_value_new_string_from_bytes(context, bytes.get());
-}
-
-// What a dialog that is not shown gives: nothing, "no", no text.
-JSCValue* unanswered(JSCContext* context, Dialog dialog) {
-  switch (dialog) {
-    case Dialog::kConfirm:
-      return jsc_value_new_boolean(context, FALSE);
-    case Dialog::kPrompt:
-      return jsc_value_new_null(context);
-    default:
-      return jsc_value_new_undefined(context);
-  }
-}
-
-DialogAsker asker_of(WebKitWebPage* page, WebKitFrame* frame, const std::string& origin) {
-  if (webkit_frame_is_main_frame(frame) != FALSE) return DialogAsker::kMainFrame;
-  // Documents of no origin ("null": sandboxed, data:) are of no one's origin, not even
-  // of each other's.
-  if (origin == "null" || origin.empty()) return DialogAsker::kOtherFrame;
-  WebKitFrame* main = page != nullptr ? webkit_web_page_get_main_frame(page) : nullptr;
-  return main != nullptr && current_origin(main) == origin ? DialogAsker::kSameOriginFrame
-                                                           : DialogAsker::kOtherFrame;
-}
-
-JSCValue* on_call(GPtrArray* args, gpointer data) {
-  const auto* call = static_cast<const Call*>(data);
-  JSCContext* page = jsc_context_get_current();
-  JSCValue* result = nullptr;
+JSCValue* on_mark(GPtrArray* values, gpointer data) {
+  const auto* asker = static_cast<const Asker*>(data);
+  JSCContext* context = jsc_context_get_current();
+  JSCValue* marked = nullptr;
   guarded([&] {
-    // The page's own code (a message's toString) runs first, so that nothing of the
-    // page's runs between the mark and the dialog.
-    const auto message =
-        dialog_string(page, args->len > 0 ? static_cast<JSCValue*>(args->pdata[0]) : nullptr);
-    if (!message) return;
-    const auto default_text =
-        call->dialog == Dialog::kPrompt
-            ? dialog_string(page, args->len > 1 ? static_cast<JSCValue*>(args->pdata[1]) : nullptr)
-            : std::optional<std::string>("");
-    if (!default_text) return;
-    const ObjectRef<WebKitWebPage> web_page = call->page.get();
-    const ObjectRef<WebKitFrame> frame = call->frame.get();
-    // A window whose frame has gone, or shows another page now, asks nothing, as the
-    // engine's own dialogs of such windows do.
-    if (!frame || current_origin(frame.get()) != call->origin) {
-      result = unanswered(page, call->dialog);
-      return;
-    }
-    const std::string marked =
-        mark_dialog_message(extension->secret, asker_of(web_page.get(), frame.get(), call->origin),
-                            call->origin, *message);
-    const ObjectRef<JSCContext> ours(
-        webkit_frame_get_js_context_for_script_world(frame.get(), extension->world.get()));
-    const ObjectRef<JSCValue> window(jsc_context_get_global_object(ours.get()));
-    const ObjectRef<JSCValue> dialog(
-        property(window.get(), kNames.at(static_cast<std::size_t>(call->dialog))));
-    const ObjectRef<JSCValue> text(string_value(ours.get(), marked));
-    const ObjectRef<JSCValue> preset(string_value(ours.get(), *default_text));
-    const ObjectRef<JSCValue> answer(jsc_value_function_call(
-        dialog.get(), JSC_TYPE_VALUE, text.get(), JSC_TYPE_VALUE, preset.get(), G_TYPE_NONE));
-    jsc_context_clear_exception(ours.get());
-    // The answer is a plain value; it is made anew in the page's world.
-    if (answer && jsc_value_is_boolean(answer.get()) != FALSE) {
-      result = jsc_value_new_boolean(page, jsc_value_to_boolean(answer.get()));
-    } else if (answer && jsc_value_is_string(answer.get()) != FALSE) {
-      result = string_value(page, *dialog_string(ours.get(), answer.get()));
-    } else {
-      result = unanswered(page, call->dialog);
-    }
+    if (values->len < 1 || secret == nullptr) return;
+    const std::string text = mark_dialog_message(
+        *secret, asker->asker, asker->origin, bytes_of(static_cast<JSCValue*>(values->pdata[0])));
+    const OwnedBytes bytes(g_bytes_new(text.data(), text.size()));
+    marked = jsc_value_new_string_from_bytes(context, bytes.get());
   });
-  return result;
+  return marked != nullptr ? marked : jsc_value_new_null(context);
 }
 
-void on_window_cleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame,
+void on_window_cleared(WebKitScriptWorld* world, WebKitWebPage* /*page*/, WebKitFrame* frame,
                        gpointer /*data*/) {
   guarded([&] {
     const ObjectRef<JSCContext> context(webkit_frame_get_js_context_for_script_world(frame, world));
-    // Read before any script of the page has run in this window.
-    const std::string origin = origin_in(context.get());
     const ObjectRef<JSCValue> window(jsc_context_get_global_object(context.get()));
-    for (std::size_t index = 0; index < kNames.size(); ++index) {
-      auto* call = new Call{WeakRef<WebKitWebPage>(page), WeakRef<WebKitFrame>(frame), origin,
-                            static_cast<Dialog>(index)};
-      const ObjectRef<JSCValue> function(jsc_value_new_function_variadic(
-          context.get(), kNames.at(index), G_CALLBACK(on_call), call,
-          [](gpointer data) { delete static_cast<Call*>(data); }, JSC_TYPE_VALUE));
-      jsc_value_object_define_property_data(
-          window.get(), kNames.at(index),
-          static_cast<JSCValuePropertyFlags>(JSC_VALUE_PROPERTY_CONFIGURABLE |
-                                             JSC_VALUE_PROPERTY_ENUMERABLE |
-                                             JSC_VALUE_PROPERTY_WRITABLE),
-          function.get());
-    }
+    // The document's own origin ("null" when sandboxed, its creator's for about:blank).
+    const ObjectRef<JSCValue> origin(jsc_value_object_get_property(window.get(), "origin"));
+    auto* asker = new Asker{
+        webkit_frame_is_main_frame(frame) != FALSE ? DialogAsker::kMainFrame : DialogAsker::kFrame,
+        origin && jsc_value_is_string(origin.get()) != FALSE
+            ? take_string(jsc_value_to_string(origin.get()))
+            : std::string()};
+    const ObjectRef<JSCValue> mark(jsc_value_new_function_variadic(
+        context.get(), nullptr, G_CALLBACK(on_mark), asker,
+        [](gpointer data) { delete static_cast<Asker*>(data); }, JSC_TYPE_VALUE));
+    const ObjectRef<JSCValue> replace(jsc_context_evaluate(context.get(), kReplaceDialogs, -1));
+    const ObjectRef<JSCValue> done(
+        jsc_value_function_call(replace.get(), JSC_TYPE_VALUE, mark.get(), G_TYPE_NONE));
+    jsc_context_clear_exception(context.get());
   });
 }
 
@@ -181,10 +117,8 @@ extern "C" G_MODULE_EXPORT void webkit_web_extension_initialize_with_user_data(
   if (user_data == nullptr || g_variant_is_of_type(user_data, G_VARIANT_TYPE_STRING) == FALSE) {
     return;  // not started by the program: pages keep their dialogs, unmarked
   }
-  static kv::Extension state{
-      g_variant_get_string(user_data, nullptr),
-      kv::ObjectRef<WebKitScriptWorld>(webkit_script_world_new_with_name("kestrivane-dialogs"))};
-  kv::extension = &state;
+  // Kept until the process ends.
+  kv::secret = new std::string(g_variant_get_string(user_data, nullptr));
   g_signal_connect(webkit_script_world_get_default(), "window-object-cleared",
                    G_CALLBACK(kv::on_window_cleared), nullptr);
 }
