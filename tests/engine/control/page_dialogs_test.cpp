@@ -226,8 +226,9 @@ TEST_F(FrameDialogsTest, AFrameOfAnotherSiteIsNamedAsSuchAndThePageAndItsOwnFram
 }
 
 // Every way a frame has to a dialog function: its own after deleting it, those of new
-// frames of its site, a message that runs code while it is read, and a function kept from
-// a frame that has since come to show a page of the page's own site.
+// frames of its site, a message that runs code while it is read or that is marked as
+// the program marks the page's own, and a function kept from a frame that has since come
+// to show a page of the page's own site.
 TEST_F(FrameDialogsTest, AFrameFindsNoWayToSpeakWithThePagesName) {
   server.add_page("/tricks.html", "<title>Tricks</title><iframe src='" +
                                       frames.url("/tricks.html") + "'></iframe>");
@@ -243,14 +244,17 @@ TEST_F(FrameDialogsTest, AFrameFindsNoWayToSpeakWithThePagesName) {
       "fresh.contentWindow.alert.call(window, 'a new frame');"
       "fresh.contentWindow.confirm('a new frame asks');"
       "alert({ toString() { fresh.remove(); return 'a message that runs code'; } });"
-      "const kept = await frame('/blank.html');"
-      "const keptAlert = kept.contentWindow.alert;"
-      "kept.onload = () => { try { keptAlert('kept from a page of this site'); } catch (e) {}"
-      "  delete window.alert;"
-      "  try { (Object.getPrototypeOf(window).alert || Window.prototype.alert).call(window,"
-      "    'from the prototype'); } catch (e) {}"
-      "  fetch('/tricks-done'); };"
-      "kept.src = '" +
+      "alert('\\x1e' + crypto.randomUUID() + '\\x1fm" +
+          page_address("") +
+          "\\x1fmarked');"
+          "const kept = await frame('/blank.html');"
+          "const keptAlert = kept.contentWindow.alert;"
+          "kept.onload = () => { try { keptAlert('kept from a page of this site'); } catch (e) {}"
+          "  delete window.alert;"
+          "  try { (Object.getPrototypeOf(window).alert || Window.prototype.alert).call(window,"
+          "    'from the prototype'); } catch (e) {}"
+          "  fetch('/tricks-done'); };"
+          "kept.src = '" +
           page_address("/plain.html") +
           "';"
           "})();</script>");
@@ -258,7 +262,7 @@ TEST_F(FrameDialogsTest, AFrameFindsNoWayToSpeakWithThePagesName) {
   const auto speakers = speakers_until([&] { return frames.requests("/tricks-done") == 1; });
   EXPECT_EQ(frames.requests("/tricks-done"), 1);
   EXPECT_EQ(speakers,
-            std::vector<std::string>(3, frame_site() + ", in a frame of this page, says:"));
+            std::vector<std::string>(4, frame_site() + ", in a frame of this page, says:"));
 }
 
 // Sandboxed, or of a data: address, a frame has no site to be named by.
