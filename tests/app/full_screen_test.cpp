@@ -227,10 +227,11 @@ TEST_F(FullScreenInTheProgram, AQuestionShowsAboveAPageThatHasTheScreen) {
   int page_y = 0;
   EXPECT_TRUE(test::run_until([&] {
     bar->translate_coordinates(form, 0, 0, bar_x, bar_y);
-    gtk_widget_translate_coordinates(GTK_WIDGET(web.view()), GTK_WIDGET(form.gobj()), 0, 0,
-                                     &page_x, &page_y);
+    gtk_widget_translate_coordinates(GTK_WIDGET(web.view()), GTK_WIDGET(form.gobj()), 0, 0, &page_x,
+                                     &page_y);
     return bar_y == 0 && page_y == bar->get_allocated_height();
-  })) << "bar at " << bar_y << ", page at " << page_y;
+  })) << "bar at "
+      << bar_y << ", page at " << page_y;
   EXPECT_FALSE(form.menu_bar.get_visible()) << "the page keeps the screen";
 }
 

@@ -77,7 +77,8 @@ TEST_F(SiteQuestions, APageThatAsksOverAndOverThenLeavesLeavesNoQuestionBehind) 
     return stack->get_allocated_height() >= bars().front()->get_allocated_height() * 2 &&
            gtk_widget_get_allocated_height(GTK_WIDGET(window.view())) ==
                page_height - stack->get_allocated_height();
-  })) << "bars " << stack->get_allocated_height() << ", page "
+  })) << "bars "
+      << stack->get_allocated_height() << ", page "
       << gtk_widget_get_allocated_height(GTK_WIDGET(window.view())) << " of " << page_height;
   window.eval("location.href = '/elsewhere.html'; 0");
   ASSERT_TRUE(window.wait_for_title("Elsewhere"));
