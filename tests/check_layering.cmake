@@ -6,6 +6,7 @@ set(layers
     shell
     bookmarks
     engine/profile
+    engine/web_process
     engine/filters
     engine/pages
     engine/downloads

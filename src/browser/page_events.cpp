@@ -1,11 +1,42 @@
 #include "browser/page_events.h"
 
 #include <string>
+#include <string_view>
 
 #include "browser/form1.h"
 #include "desktop/guarded.h"
 
 namespace kv {
+namespace {
+
+// Where the host of `address` ends, in characters: whose site it is shows there.
+int host_end(const Glib::ustring& address) {
+  const std::string& raw = address.raw();
+  const auto scheme_end = raw.find("://");
+  if (scheme_end == std::string::npos) return 0;
+  const auto authority = scheme_end + 3;
+  const auto authority_end = raw.find_first_of("/?#", authority);
+  const std::string_view within = std::string_view(raw).substr(
+      authority,
+      authority_end == std::string::npos ? std::string::npos : authority_end - authority);
+  const auto user_end = within.rfind('@');
+  const auto host_start = user_end == std::string_view::npos ? 0 : user_end + 1;
+  // A port follows the host, unless the host is an IPv6 address in brackets.
+  const auto closing = within.find(']', host_start);
+  const auto port = within.find(':', closing == std::string_view::npos ? host_start : closing);
+  const auto end = authority + (port == std::string_view::npos ? within.size() : port);
+  return static_cast<int>(g_utf8_pointer_to_offset(raw.c_str(), raw.c_str() + end));
+}
+
+// Shows `address` in the box as far as its host's end: a host too long for the box is
+// cut at its start, never at its end.
+void show_address(Gtk::Entry& box, const Glib::ustring& address) {
+  box.set_text(address);
+  // The box scrolls to show its cursor; a click or a focus key puts it elsewhere.
+  box.set_position(host_end(address));
+}
+
+}  // namespace
 
 Glib::ustring caption_for_title(const Glib::ustring& title) {
   const std::string& raw = title.raw();
@@ -39,7 +70,7 @@ void attach_page_events(Form1& form) {
   });
   web.DocumentComplete.connect([&form, &web](const Glib::ustring&) {
     guarded([&] { form.lblStatus.set_text("Done"); });
-    guarded([&] { form.cboURL_entry().set_text(web.LocationURL()); });
+    guarded([&] { show_address(form.cboURL_entry(), web.LocationURL()); });
     guarded([&] { form.set_title(web.LocationName()); });
   });
 }

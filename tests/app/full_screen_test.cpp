@@ -209,6 +209,32 @@ TEST_F(FullScreenInTheProgram, TheNoticeOverAPageInFullScreenNamesItsSiteAndGoes
   EXPECT_FALSE(form.menu_bar.get_visible()) << "the page keeps the screen";
 }
 
+// A site's question is still seen over a page that has the screen: above it, on the
+// screen, and covering none of it.
+TEST_F(FullScreenInTheProgram, AQuestionShowsAboveAPageThatHasTheScreen) {
+  Form1& form = open_page();
+  take_screen(form);
+  auto& web = dynamic_cast<WebKitBrowser&>(form.wWeb);
+  test::eval_js(web.view(), "navigator.geolocation.getCurrentPosition(() => 0, () => 0); 0");
+  Gtk::Widget* bar = nullptr;
+  ASSERT_TRUE(test::run_until([&] {
+    bar = named(form, "PermissionQuestion");
+    return bar != nullptr && bar->get_mapped() && bar->get_allocated_height() > 1;
+  }));
+  int bar_x = 0;
+  int bar_y = 0;
+  int page_x = 0;
+  int page_y = 0;
+  EXPECT_TRUE(test::run_until([&] {
+    bar->translate_coordinates(form, 0, 0, bar_x, bar_y);
+    gtk_widget_translate_coordinates(GTK_WIDGET(web.view()), GTK_WIDGET(form.gobj()), 0, 0, &page_x,
+                                     &page_y);
+    return bar_y == 0 && page_y == bar->get_allocated_height();
+  })) << "bar at "
+      << bar_y << ", page at " << page_y;
+  EXPECT_FALSE(form.menu_bar.get_visible()) << "the page keeps the screen";
+}
+
 TEST_F(FullScreenInTheProgram, AClosedWindowThatHadTheScreenEndsItsWebProcess) {
   Form1& first = open_page();
   const std::set<int> before = web_processes();

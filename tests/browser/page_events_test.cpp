@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_form.h"
+#include "support/run_until.h"
 
 namespace kv {
 namespace {
@@ -43,6 +44,47 @@ TEST_F(PageEvents, TitleBecomesTheCaptionTrimmedOfSpacesOnly) {
   EXPECT_EQ(f.form.get_title(), " - Kestrivane (Beta)");
   f.web.TitleChange.emit(" Ünïcödé ");
   EXPECT_EQ(f.form.get_title(), "Ünïcödé - Kestrivane (Beta)");
+}
+
+// Whether the box's text at `offset` (in characters) is drawn within its visible area.
+bool shows_character(Gtk::Entry& entry, int offset) {
+  PangoLayout* layout = gtk_entry_get_layout(entry.gobj());
+  const char* text = pango_layout_get_text(layout);
+  PangoRectangle at{};
+  pango_layout_index_to_pos(layout, static_cast<int>(g_utf8_offset_to_pointer(text, offset) - text),
+                            &at);
+  int layout_x = 0;
+  int layout_y = 0;
+  gtk_entry_get_layout_offsets(entry.gobj(), &layout_x, &layout_y);
+  GdkRectangle area{};
+  gtk_entry_get_text_area(entry.gobj(), &area);
+  const int x = layout_x + PANGO_PIXELS(at.x);
+  return x >= area.x && x <= area.x + area.width;
+}
+
+// An address of a long host: the box shows where the host ends, which says whose site
+// it is; an address that fits shows from its start.
+TEST_F(PageEvents, TheAddressBoxShowsTheEndOfALongHost) {
+  const std::string host = "accounts.bank.example.com." + std::string(60, 'x') + "." +
+                           std::string(60, 'y') + "." + std::string(60, 'z') + ".evil.example";
+  f.form.show();
+  Gtk::Entry& address = f.form.cboURL_entry();
+  f.web.location_url = "http://127.0.0.1:8080/page.html";
+  f.web.DocumentComplete.emit(f.web.location_url);
+  f.form.cmdGo.grab_focus();
+  test::flush_events();
+  f.web.location_url = "http://" + host + ":8080/sign-in?next=%2F";
+  f.web.DocumentComplete.emit(f.web.location_url);
+  ASSERT_TRUE(test::run_until([&] { return address.get_allocated_width() > 1; }));
+  test::flush_events();
+  const int host_end = static_cast<int>(std::string("http://").size() + host.size());
+  EXPECT_TRUE(shows_character(address, host_end - 1)) << "the end of the host";
+  EXPECT_EQ(address.get_text(), f.web.location_url) << "the whole address is kept";
+
+  f.web.location_url = "http://127.0.0.1:8080/page.html";
+  f.web.DocumentComplete.emit(f.web.location_url);
+  test::flush_events();
+  EXPECT_TRUE(shows_character(address, 0));
 }
 
 TEST_F(PageEvents, CompletionWritesThePageNameAndAddressReadFromTheControl) {

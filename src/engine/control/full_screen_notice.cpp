@@ -4,6 +4,7 @@
 #include <gtkmm/overlay.h>
 
 #include "desktop/control_name.h"
+#include "desktop/site_name_label.h"
 #include "engine/profile/site_permissions.h"
 
 namespace kv {
@@ -12,8 +13,9 @@ FullScreenNotice::FullScreenNotice(Gtk::Overlay& area) {
   set_control_name(box_, "FullScreenNotice");
   set_control_name(site_, "lblFullScreenSite");
   set_control_name(how_to_leave_, "lblFullScreenLeave");
-  site_.set_ellipsize(Pango::ELLIPSIZE_END);
+  keep_site_name_whole(site_);
   site_.set_max_width_chars(60);
+  site_.set_justify(Gtk::JUSTIFY_CENTER);
   how_to_leave_.set_text("Press Esc to leave full screen");
   box_.pack_start(site_);
   box_.pack_start(how_to_leave_);

@@ -11,6 +11,7 @@
 #include "desktop/control_name.h"
 #include "desktop/deliberate_press.h"
 #include "desktop/internet_settings.h"
+#include "desktop/site_name_label.h"
 
 namespace kv {
 namespace {
@@ -88,7 +89,7 @@ void LoginSaveQuestion::ask(const SavedLogin& login, const std::string& password
   auto* text = Gtk::make_managed<Gtk::Label>(words);
   set_control_name(*text, "lblQuestion");
   text->set_xalign(0.0F);
-  text->set_line_wrap(true);
+  keep_site_name_whole(*text);
   if (auto* content = dynamic_cast<Gtk::Container*>(bar_->get_content_area())) content->add(*text);
   Gtk::Button* save = bar_->add_button(update ? "_Update" : "_Save", kSave);
   set_control_name(*save, "cmdSavePassword");

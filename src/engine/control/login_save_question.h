@@ -16,7 +16,7 @@ class InfoBar;
 
 namespace kv {
 
-// Asks, in the question bar over the page, whether to keep the password of a form that a
+// Asks, in the question bar above the page, whether to keep the password of a form that a
 // page submitted: "Save the password for HOST?" (Save, Never for This Site, Not Now), or
 // "Update the password for USER on HOST?" when the user's kept password differs. Asks
 // nothing when the same password is kept already, for a site marked "Never", when the

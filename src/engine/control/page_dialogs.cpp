@@ -5,11 +5,15 @@
 #include <utility>
 
 #include "desktop/guarded.h"
+#include "engine/control/dialog_source.h"
 #include "engine/pages/crash_page.h"
+#include "engine/profile/site_permissions.h"
+#include "engine/profile/web_process_extension.h"
 
 namespace kv {
 
-PageDialogs::PageDialogs(WebKitWebView* view, Gtk::Overlay& area) : view_(view), box_(area) {
+PageDialogs::PageDialogs(WebKitWebView* view, Gtk::Overlay& area, PermissionQuestions& bars)
+    : view_(view), box_(area), refused_(bars) {
   g_signal_connect(view_, "script-dialog", G_CALLBACK(on_dialog), this);
   g_signal_connect(view_, "load-changed", G_CALLBACK(on_load_changed), this);
   // After the notice of an ended page has been put up: the user's navigation replaces it.
@@ -88,29 +92,56 @@ gboolean PageDialogs::on_dialog(WebKitWebView* view, WebKitScriptDialog* dialog,
     }
     return TRUE;
   }
-  ++dialogs->shown_;
-  // The page waits for the user now (a "leave?" as the user's navigation began): whatever
-  // they answer, the page is not holding on by itself.
-  dialogs->held_timer_.disconnect();
-  dialogs->going_ = nullptr;
-  const char* uri = webkit_web_view_get_uri(view);
+  // The page shown: the view's address names the next one as soon as it is asked for.
+  std::string address = dialogs->page_address_;
+  if (address.empty()) {
+    const char* uri = webkit_web_view_get_uri(view);
+    address = uri != nullptr ? uri : "";
+  }
   guarded([&] {
-    dialogs->box_.show(ScriptDialogRef(webkit_script_dialog_ref(dialog)), uri != nullptr ? uri : "",
-                       dialogs->shown_ >= 2);
+    if (webkit_script_dialog_get_dialog_type(dialog) ==
+        WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM) {
+      // The engine asks only the page and the frames of its origin whether to leave.
+      dialogs->show(dialog, page_site_name(address), "");
+      return;
+    }
+    const DialogSource source = dialog_source(webkit_script_dialog_get_message(dialog), address,
+                                              origin_of(address), dialog_mark_secret());
+    if (source.kind == DialogSource::kRefused) {
+      // Closed unanswered: the frame's script goes on as after Cancel.
+      dialogs->refused_.show();
+      return;
+    }
+    dialogs->show(dialog, dialog_speaker(source), source.message);
   });
   return TRUE;
 }
 
-void PageDialogs::on_load_changed(WebKitWebView* /*view*/, WebKitLoadEvent event, gpointer self) {
+void PageDialogs::show(WebKitScriptDialog* dialog, const std::string& speaker,
+                       const std::string& message) {
+  ++shown_;
+  // The page waits for the user now (a "leave?" as the user's navigation began): whatever
+  // they answer, the page is not holding on by itself.
+  held_timer_.disconnect();
+  going_ = nullptr;
+  box_.show(ScriptDialogRef(webkit_script_dialog_ref(dialog)), speaker, message, shown_ >= 2);
+}
+
+void PageDialogs::on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
   auto* dialogs = static_cast<PageDialogs*>(self);
   if (event != WEBKIT_LOAD_COMMITTED) return;
   // Another page: the last one's dialog and silence go with it.
   dialogs->committed_ = true;
+  const char* uri = webkit_web_view_get_uri(view);
+  dialogs->page_address_ = uri != nullptr ? uri : "";
   dialogs->going_ = nullptr;
   dialogs->shown_ = 0;
   dialogs->silenced_ = false;
   dialogs->ending_ = false;
-  guarded([&] { dialogs->box_.dismiss(); });
+  guarded([&] {
+    dialogs->box_.dismiss();
+    dialogs->refused_.hide();
+  });
 }
 
 void PageDialogs::on_terminated(WebKitWebView* /*view*/,
@@ -120,6 +151,7 @@ void PageDialogs::on_terminated(WebKitWebView* /*view*/,
   dialogs->shown_ = 0;
   dialogs->silenced_ = false;
   dialogs->committed_ = false;
+  dialogs->page_address_.clear();
   if (!std::exchange(dialogs->ending_, false)) return;
   const std::function<void()> go = std::exchange(dialogs->going_, nullptr);
   if (go) guarded(go);

@@ -5,8 +5,10 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 #include "desktop/glib_handles.h"
+#include "engine/control/refused_dialog_notice.h"
 #include "engine/control/script_dialog_box.h"
 
 namespace Gtk {
@@ -15,6 +17,11 @@ class Overlay;
 
 namespace kv {
 
+// A page's alert, confirm and prompt are named by whoever asked: the page's site, or the
+// site of the frame of another origin that asked ("127.0.0.1:8001, in a frame of this
+// page, says:"). A frame that cannot be named so (sandboxed, a data: address) is refused
+// as Cancel would answer, and a line above the page says so.
+//
 // A page's alert, confirm and prompt hold its script, and with it every navigation the
 // user asks for, until answered: a page that raises them in a loop would hold its window
 // for good. So the user's own way out always works:
@@ -31,8 +38,9 @@ class PageDialogs {
   static constexpr std::chrono::milliseconds kHeldPageLimit{2000};
   static constexpr std::chrono::milliseconds kProbeLimit{1000};
 
-  // `area` holds `view`; both outlive this object.
-  PageDialogs(WebKitWebView* view, Gtk::Overlay& area);
+  // `area` holds `view`; both outlive this object, as do `bars`, where a refused dialog
+  // is told of.
+  PageDialogs(WebKitWebView* view, Gtk::Overlay& area, PermissionQuestions& bars);
   ~PageDialogs();
   PageDialogs(const PageDialogs&) = delete;
   PageDialogs& operator=(const PageDialogs&) = delete;
@@ -51,6 +59,8 @@ class PageDialogs {
   static void on_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason,
                             gpointer self);
 
+  // Shows a dialog of the page, or of a frame, from `speaker`.
+  void show(WebKitScriptDialog* dialog, const std::string& speaker, const std::string& message);
   // Asks the page to run a script of ours, and ends it when it cannot.
   void probe_page();
   // Ends the page's web process; the user's navigation follows once the engine has told.
@@ -58,10 +68,12 @@ class PageDialogs {
 
   WebKitWebView* view_;
   ScriptDialogBox box_;
+  RefusedDialogNotice refused_;    // a frame of no nameable site asked
   int shown_ = 0;                  // dialogs the page has shown since it came
   bool silenced_ = false;          // its later dialogs are answered unseen
   bool ending_ = false;            // its process is being ended
   bool committed_ = false;         // a page has come since the process started
+  std::string page_address_;       // of the page shown, as it came
   std::function<void()> going_;    // the user's navigation, until a page comes
   sigc::connection idle_;          // the end of a page that holds on, once its call returned
   sigc::connection held_timer_;    // runs out when the page's script lets nothing in

@@ -11,6 +11,7 @@
 #include "desktop/control_name.h"
 #include "desktop/deliberate_press.h"
 #include "desktop/guarded.h"
+#include "desktop/site_name_label.h"
 #include "engine/control/delegated_frames.h"
 #include "engine/control/desktop_notifications.h"
 
@@ -97,16 +98,15 @@ void deny(WebKitPermissionRequest* request) {
 
 }  // namespace
 
-PermissionQuestions::PermissionQuestions(WebKitWebView* view, Gtk::Overlay& overlay,
-                                         SitePermissions store)
+PermissionQuestions::PermissionQuestions(WebKitWebView* view, Gtk::Box& area, SitePermissions store)
     : view_(view),
       store_(std::move(store)),
       remembers_(webkit_web_view_is_ephemeral(view) == FALSE) {
   set_control_name(stack_, "PermissionQuestions");
-  stack_.set_valign(Gtk::ALIGN_START);
-  stack_.set_halign(Gtk::ALIGN_FILL);
   stack_.set_no_show_all(true);
-  overlay.add_overlay(stack_);
+  // Its own room: while bars show, the page below is that much shorter.
+  area.pack_start(stack_, Gtk::PACK_SHRINK);
+  area.reorder_child(stack_, 0);
   g_signal_connect(view_, "permission-request", G_CALLBACK(on_request), this);
   g_signal_connect(view_, "query-permission-state", G_CALLBACK(on_query), this);
   g_signal_connect(view_, "load-changed", G_CALLBACK(on_load_changed), this);
@@ -212,7 +212,7 @@ void PermissionQuestions::ask(WebKitPermissionRequest* request, SitePermission p
   auto* text = Gtk::make_managed<Gtk::Label>(asker.words + " " + permission_question(permission));
   set_control_name(*text, "lblQuestion");
   text->set_xalign(0.0F);
-  text->set_line_wrap(true);
+  keep_site_name_whole(*text);
   text->set_selectable(false);
   auto* keep = Gtk::make_managed<Gtk::CheckButton>("_Remember this decision", true);
   set_control_name(*keep, "chkRemember");

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtkmm/box.h>
-#include <gtkmm/overlay.h>
 #include <webkit2/webkit2.h>
 
 #include <memory>
@@ -19,18 +18,19 @@ class InfoBar;
 namespace kv {
 
 // Answers what a page asks of the user (location, notifications, camera, ...): from the
-// remembered decisions when there is one, otherwise by a question bar over the top of the
-// page area, which the page cannot reach or move. Questions of one kind from one page
-// are answered together; each kind gets a bar of its own, stacked. A question belongs
-// to the page that asked: the start and the commit of another page deny it and take its
-// bar away, and what a page asks while another is on its way in is denied at once. A
-// question names the site that asked; one whose site is not known is denied unasked.
-// A private window's questions are answered for the page alone: nothing is remembered,
-// and "Remember this decision" is not offered.
+// remembered decisions when there is one, otherwise by a question bar above the page,
+// which the page cannot reach, move or cover, and which covers none of the page.
+// Questions of one kind from one page are answered together; each kind gets a bar of its
+// own, stacked. A question belongs to the page that asked: the start and the commit of
+// another page deny it and take its bar away, and what a page asks while another is on
+// its way in is denied at once. A question names the site that asked; one whose site is
+// not known is denied unasked. A private window's questions are answered for the page
+// alone: nothing is remembered, and "Remember this decision" is not offered.
 class PermissionQuestions {
  public:
-  // `overlay` holds `view` and outlives this object's use of it.
-  PermissionQuestions(WebKitWebView* view, Gtk::Overlay& overlay, SitePermissions store = {});
+  // The bars go first in `area`, the page area that holds `view` below them, which
+  // outlives this object's use of it.
+  PermissionQuestions(WebKitWebView* view, Gtk::Box& area, SitePermissions store = {});
   ~PermissionQuestions();  // denies what is still asked
   PermissionQuestions(const PermissionQuestions&) = delete;
   PermissionQuestions& operator=(const PermissionQuestions&) = delete;

@@ -6,7 +6,7 @@
 
 #include "desktop/control_name.h"
 #include "desktop/dialog_buttons.h"
-#include "engine/profile/site_permissions.h"
+#include "desktop/site_name_label.h"
 
 namespace kv {
 namespace {
@@ -29,7 +29,7 @@ ScriptDialogBox::ScriptDialogBox(Gtk::Overlay& area) {
   set_control_name(txtScriptInput, "txtScriptInput");
   set_control_name(chkScriptSilence, "chkScriptSilence");
   lblScriptSite.set_xalign(0.0F);
-  lblScriptSite.set_ellipsize(Pango::ELLIPSIZE_END);
+  keep_site_name_whole(lblScriptSite);
   lblScriptSite.set_max_width_chars(50);
   lblScriptMessage.set_xalign(0.0F);
   lblScriptMessage.set_yalign(0.0F);
@@ -73,21 +73,19 @@ ScriptDialogBox::ScriptDialogBox(Gtk::Overlay& area) {
 
 ScriptDialogBox::~ScriptDialogBox() = default;  // an unanswered dialog closes with its owner
 
-void ScriptDialogBox::show(ScriptDialogRef dialog, const Glib::ustring& address,
-                           bool offer_silence) {
+void ScriptDialogBox::show(ScriptDialogRef dialog, const Glib::ustring& speaker,
+                           const Glib::ustring& message, bool offer_silence) {
   dismiss();
   const WebKitScriptDialogType type = webkit_script_dialog_get_dialog_type(dialog.get());
-  const std::string site = page_site_name(address.raw());
+  lblScriptSite.set_text(speaker);
   if (type == WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM) {
     // Its own words are not shown: a page could make them read like anything.
-    lblScriptSite.set_text(site);
     lblScriptMessage.set_text(
         "This page asks whether you want to leave it. What you typed into it may be lost.");
     cmdScriptOk.set_label("_Leave");
     cmdScriptCancel.set_label("_Stay");
   } else {
-    lblScriptSite.set_text(site + " says:");
-    const std::string text = webkit_script_dialog_get_message(dialog.get());
+    const std::string& text = message.raw();
     lblScriptMessage.set_text(text);
     // A short text takes its own height; a long one scrolls in kMessageMaxHeight.
     const bool long_text = text.size() > kScrollFromBytes ||

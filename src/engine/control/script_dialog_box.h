@@ -28,7 +28,7 @@ struct ScriptDialogUnref {
 using ScriptDialogRef = std::unique_ptr<WebKitScriptDialog, ScriptDialogUnref>;
 
 // What a page's alert, confirm or prompt (or its "leave this page?") says, shown as the
-// program's own box over the page area and named by the page's site. The page's text is
+// program's own box over the page and named by the site that asked. The page's text is
 // shown as text, in a scrolled place of its own, so that it cannot pass for the program's
 // words or push the buttons away; while the box is up the page takes no input.
 class ScriptDialogBox {
@@ -41,9 +41,11 @@ class ScriptDialogBox {
   ScriptDialogBox& operator=(ScriptDialogBox&&) = delete;
   ~ScriptDialogBox();
 
-  // Shows `dialog` from the page at `address`; `offer_silence` shows the box that keeps
+  // Shows `dialog` with `message`, from whom `speaker` names ("127.0.0.1:8001 says:", or
+  // the page's site for a "leave this page?"); `offer_silence` shows the box that keeps
   // the page's later dialogs away.
-  void show(ScriptDialogRef dialog, const Glib::ustring& address, bool offer_silence);
+  void show(ScriptDialogRef dialog, const Glib::ustring& speaker, const Glib::ustring& message,
+            bool offer_silence);
   // Answers what is shown as Cancel would (a page that asks to be left is left).
   void dismiss();
   [[nodiscard]] bool shown() const { return dialog_ != nullptr; }

@@ -8,6 +8,7 @@
 #include "engine/downloads/downloads.h"
 #include "engine/profile/notification_decisions.h"
 #include "engine/profile/spelling_languages.h"
+#include "engine/profile/web_process_extension.h"
 #include "engine/profile/web_profile.h"
 #include "engine/profile/web_sandbox.h"
 
@@ -46,6 +47,7 @@ void apply_proxy(WebKitWebContext* context) {
 void prepare_context(WebKitWebContext* made) {
   // Before the first view, which starts the first web process.
   confine_web_content(made);
+  load_web_process_extension(made);
   watch_downloads(made);
   // Pages are documents, not applications: keep the cache model of a browser.
   webkit_web_context_set_cache_model(made, WEBKIT_CACHE_MODEL_WEB_BROWSER);

@@ -106,7 +106,9 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   process_group_ = related != nullptr ? related->process_group_ : ++groups_made;
   ++process_groups()[process_group_];
   gtk_widget_show(made);
-  gtk_container_add(GTK_CONTAINER(area_->gobj()), made);
+  gtk_container_add(GTK_CONTAINER(page_->gobj()), made);
+  page_->show();
+  area_->pack_end(*page_, Gtk::PACK_EXPAND_WIDGET);
   area_->show();
   // First, so that its load-failed handler runs before any that stops the emission.
   if (!private_context_) record_completed_pages(view_);
@@ -124,8 +126,8 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   login_filling_ = std::make_unique<LoginFilling>(view_, *login_forms_, desktop_login_store());
   show_notifications_on_desktop(view_);
   limit_page_print_requests(view_);
-  full_screen_notice_ = std::make_unique<FullScreenNotice>(*area_);
-  dialogs_ = std::make_unique<PageDialogs>(view_, *area_);
+  full_screen_notice_ = std::make_unique<FullScreenNotice>(*page_);
+  dialogs_ = std::make_unique<PageDialogs>(view_, *page_, *questions_);
   report_full_screen(view_, [this, alive = std::weak_ptr<bool>(alive_)](bool full) {
     if (alive.expired()) return;
     if (full) {
@@ -174,7 +176,7 @@ WebKitBrowser::~WebKitBrowser() {
       // Its web process serves other windows' pages: the view is kept, out of every
       // window and on an empty page, until the program ends.
       static std::vector<ObjectRef<WebKitWebView>> kept;
-      gtk_container_remove(GTK_CONTAINER(area_->gobj()), GTK_WIDGET(view_));
+      gtk_container_remove(GTK_CONTAINER(page_->gobj()), GTK_WIDGET(view_));
       webkit_web_view_load_uri(view_, "about:blank");
       kept.push_back(std::move(held_view_));
       return;

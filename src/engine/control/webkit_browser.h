@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtkmm/box.h>
 #include <gtkmm/overlay.h>
 #include <webkit2/webkit2.h>
 
@@ -118,8 +119,11 @@ class WebKitBrowser : public WebBrowser {
   std::shared_ptr<WebKitWebContext> private_context_;
   ObjectRef<WebKitWebView> held_view_;  // our own reference, which view_ names
   WebKitWebView* view_ = nullptr;
-  // The page area: the view, with the sites' questions over its top.
-  std::unique_ptr<Gtk::Overlay> area_ = std::make_unique<Gtk::Overlay>();
+  // The page area: the sites' questions in a room of their own above the page, so that
+  // no part of the page lies under them; then the view, with the page's dialogs and the
+  // full-screen notice over it.
+  std::unique_ptr<Gtk::Box> area_ = std::make_unique<Gtk::Box>(Gtk::ORIENTATION_VERTICAL);
+  std::unique_ptr<Gtk::Overlay> page_ = std::make_unique<Gtk::Overlay>();
   std::unique_ptr<PermissionQuestions> questions_;
   // Sign-in forms: the save question (in the bar above) and the accounts under a field.
   std::unique_ptr<LoginForms> login_forms_;

@@ -27,7 +27,7 @@ constexpr const char* kStyle =
     "body{font-family:sans-serif;background:#f2f2f2;color:#202020;margin:0}"
     "main{max-width:42em;margin:3em auto;padding:1.5em 2em;background:#fff;"
     "border-top:4px solid #b03020;box-shadow:0 1px 3px #0003}"
-    "h1{font-size:1.4em;margin-top:0}li{margin:.3em 0}"
+    "h1{font-size:1.4em;margin-top:0;overflow-wrap:anywhere}li{margin:.3em 0}"
     ".links a{display:inline-block;margin:.8em 1.5em 0 0}"
     "p{overflow-wrap:anywhere}.detail{font-size:.8em;color:#606060;margin-top:2em}";
 

@@ -92,6 +92,39 @@ TEST_F(HostileQuestionPages, AllowTakesNoClickThatBeganBeforeItOrRepeatsOnItsSpo
   EXPECT_TRUE(store.all().empty());
 }
 
+// A page whose own button lies along its top edge: while a question is up, the page is
+// shorter by the bar, and the user's click on the button reaches it.
+TEST_F(HostileQuestionPages, TheQuestionBarCoversNoneOfThePage) {
+  server.add_page("/top.html",
+                  "<title>Top</title><button style='position:fixed; left:0; top:0; width:100%;"
+                  " height:24px' onclick='document.title = \"clicked \" + innerHeight'>Top"
+                  "</button>");
+  ASSERT_TRUE(window.load_uri(server.url("/top.html")));
+  const int before = std::stoi(window.eval("innerHeight"));
+  window.eval("navigator.geolocation.getCurrentPosition(() => 0, () => 0); 0");
+  ASSERT_TRUE(test::run_until([&] { return !bars().empty() && bars().front()->get_mapped(); }));
+  Gtk::Widget& bar = *bars().front();
+  ASSERT_TRUE(test::run_until([&] {
+    return bar.get_allocated_height() > 1 &&
+           std::stoi(window.eval("innerHeight")) == before - bar.get_allocated_height();
+  })) << window.eval("innerHeight")
+      << " of " << before << " under a bar of " << bar.get_allocated_height();
+
+  // Where the page's button is on the screen: the view's top edge, a little way in.
+  int view_x = 0;
+  int view_y = 0;
+  gtk_widget_translate_coordinates(GTK_WIDGET(window.view()), window.window.Gtk::Widget::gobj(), 40,
+                                   6, &view_x, &view_y);
+  int left = 0;
+  int top = 0;
+  window.window.get_window()->get_origin(left, top);
+  ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(left + view_x),
+                       std::to_string(top + view_y), "click", "1"}));
+  EXPECT_TRUE(
+      window.wait_for_title("clicked " + std::to_string(before - bar.get_allocated_height())));
+  EXPECT_EQ(bars().size(), 1U) << "the question is still up";
+}
+
 TEST_F(HostileQuestionPages, WhatAPageAsksOnItsWayOutIsDeniedUnasked) {
   test::LocalServer next;
   next.add_page("/next.html", "<title>Next</title>", "text/html", std::chrono::milliseconds(1000));

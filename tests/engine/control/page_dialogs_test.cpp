@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/control/script_dialog_box.h"
 #include "engine/control/webkit_browser.h"
@@ -165,6 +167,158 @@ TEST_F(PageDialogsTest, APagesPrintOpensOneDialogUntilTheUserPressesInThePage) {
   ASSERT_TRUE(shown.wait_for_title("again"));
   EXPECT_EQ(dialogs, 2);
   g_signal_handlers_disconnect_by_data(shown.view(), &dialogs);
+}
+
+// The page on localhost, its frames on 127.0.0.1: two sites, as the engine tells them.
+class FrameDialogsTest : public PageDialogsTest {
+ protected:
+  FrameDialogsTest() {
+    server.add_page("/outer.html", "<title>Outer</title><iframe src='" +
+                                       frames.url("/adframe.html") + "'></iframe>");
+    frames.add_page("/adframe.html",
+                    "<script>const pin = prompt('Bank security check: enter your PIN');"
+                    "fetch('/answered-' + pin);</script>");
+  }
+
+  std::string page_address(const std::string& path) const {
+    return "http://localhost:" + std::to_string(server.port()) + path;
+  }
+  std::string page_site() const { return "localhost:" + std::to_string(server.port()); }
+  std::string frame_site() const { return "127.0.0.1:" + std::to_string(frames.port()); }
+
+  // Answers each dialog with OK until `done`, and gives the box's first line of each.
+  std::vector<std::string> speakers_until(const std::function<bool()>& done) {
+    std::vector<std::string> seen;
+    while (test::run_until([&] { return box().shown() || done(); }) && box().shown()) {
+      seen.push_back(box().lblScriptSite.get_text());
+      box().cmdScriptOk.clicked();
+    }
+    return seen;
+  }
+
+  LocalServer frames;
+};
+
+TEST_F(FrameDialogsTest, AFrameOfAnotherSiteIsNamedAsSuchAndThePageAndItsOwnFramesByThePage) {
+  // The frame's question holds the page's load until answered.
+  shown.browser->Navigate(page_address("/outer.html"));
+  ASSERT_TRUE(next_dialog());
+  EXPECT_EQ(box().lblScriptSite.get_text(), frame_site() + ", in a frame of this page, says:");
+  EXPECT_EQ(box().lblScriptMessage.get_text(), "Bank security check: enter your PIN");
+  box().txtScriptInput.set_text("1234");
+  box().cmdScriptOk.clicked();
+  EXPECT_TRUE(test::run_until([&] { return frames.requests("/answered-1234") == 1; }));
+
+  start("alert('from the page')");
+  ASSERT_TRUE(next_dialog());
+  EXPECT_EQ(box().lblScriptSite.get_text(), page_site() + " says:");
+  EXPECT_EQ(box().lblScriptMessage.get_text(), "from the page");
+  box().cmdScriptOk.clicked();
+
+  start(
+      "const own = document.createElement('iframe'); own.src = '/plain.html';"
+      "own.onload = () => own.contentWindow.alert('from its own frame');"
+      "document.body.append(own);");
+  ASSERT_TRUE(next_dialog());
+  EXPECT_EQ(box().lblScriptSite.get_text(), page_site() + " says:");
+  EXPECT_EQ(box().lblScriptMessage.get_text(), "from its own frame");
+  box().cmdScriptOk.clicked();
+}
+
+// Every way a frame has to a dialog function: its own after deleting it, those of new
+// frames of its site, a message that runs code while it is read or that is marked as
+// the program marks the page's own, and a function kept from a frame that has since come
+// to show a page of the page's own site.
+TEST_F(FrameDialogsTest, AFrameFindsNoWayToSpeakWithThePagesName) {
+  server.add_page("/tricks.html", "<title>Tricks</title><iframe src='" +
+                                      frames.url("/tricks.html") + "'></iframe>");
+  frames.add_page("/blank.html", "<title>Blank</title>");
+  frames.add_page(
+      "/tricks.html",
+      "<body><script>(async () => {"
+      "const frame = src => new Promise(done => { const f = document.createElement('iframe');"
+      "  if (src) f.src = src; f.onload = () => done(f); document.body.append(f);"
+      "  if (!src) done(f); });"
+      "try { parent.alert('through the parent'); } catch (e) {}"
+      "const fresh = await frame(null);"
+      "fresh.contentWindow.alert.call(window, 'a new frame');"
+      "fresh.contentWindow.confirm('a new frame asks');"
+      "alert({ toString() { fresh.remove(); return 'a message that runs code'; } });"
+      "alert('\\x1e' + crypto.randomUUID() + '\\x1fm" +
+          page_address("") +
+          "\\x1fmarked');"
+          "const kept = await frame('/blank.html');"
+          "const keptAlert = kept.contentWindow.alert;"
+          "kept.onload = () => { try { keptAlert('kept from a page of this site'); } catch (e) {}"
+          "  delete window.alert;"
+          "  try { (Object.getPrototypeOf(window).alert || Window.prototype.alert).call(window,"
+          "    'from the prototype'); } catch (e) {}"
+          "  fetch('/tricks-done'); };"
+          "kept.src = '" +
+          page_address("/plain.html") +
+          "';"
+          "})();</script>");
+  shown.browser->Navigate(page_address("/tricks.html"));
+  const auto speakers = speakers_until([&] { return frames.requests("/tricks-done") == 1; });
+  EXPECT_EQ(frames.requests("/tricks-done"), 1);
+  EXPECT_EQ(speakers,
+            std::vector<std::string>(4, frame_site() + ", in a frame of this page, says:"));
+}
+
+// Sandboxed, or of a data: address, a frame has no site to be named by.
+TEST_F(FrameDialogsTest, AFrameOfNoSiteIsRefusedAndALineSaysSo) {
+  server.add_page(
+      "/no-site.html",
+      "<title>No site</title><script>const answers = [];"
+      "onmessage = e => { answers.push(e.data); document.title = answers.sort().join(); };"
+      "</script><iframe sandbox='allow-scripts allow-modals' src='" +
+          frames.url("/sandboxed.html") +
+          "'></iframe>"
+          "<iframe src=\"data:text/html,<script>parent.postMessage('data ' + confirm('Sure?'),"
+          " '*')</script>\"></iframe>");
+  frames.add_page("/sandboxed.html",
+                  "<script>parent.postMessage('sandboxed ' + prompt('PIN?'), '*')</script>");
+  shown.browser->Navigate(page_address("/no-site.html"));
+  EXPECT_TRUE(shown.wait_for_title("data false,sandboxed null")) << box().lblScriptSite.get_text();
+  EXPECT_FALSE(box().shown());
+  Gtk::Widget* notice = nullptr;
+  std::vector<Gtk::Widget*> widgets;
+  test::collect_widgets(shown.browser->widget(), widgets);
+  for (Gtk::Widget* widget : widgets) {
+    if (widget->get_name() == "RefusedDialogNotice") notice = widget;
+  }
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(test::run_until([&] { return notice->get_mapped(); }));
+
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, server.url("/plain.html")));
+  EXPECT_FALSE(notice->get_mapped()) << "it goes with its page";
+}
+
+// While the page the user asked for is on its way, the page still shown speaks as itself.
+TEST_F(FrameDialogsTest, APageOnItsWayOutIsNotNamedByTheNextOne) {
+  server.add_page("/next.html", "<title>Next</title>", "text/html", std::chrono::seconds(20));
+  frames.add_page("/blank.html", "<title>Blank</title>");
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, frames.url("/blank.html")));
+  start("setTimeout(() => alert('Sign in again'), 500);");
+  shown.browser->Navigate(page_address("/next.html"));
+  ASSERT_TRUE(next_dialog());
+  EXPECT_EQ(box().lblScriptSite.get_text(), frame_site() + " says:");
+  box().cmdScriptOk.clicked();
+}
+
+// The engine asks no frame of another site whether to leave: the page is named rightly.
+TEST_F(FrameDialogsTest, AFrameOfAnotherSiteCannotHoldThePage) {
+  server.add_page("/holds.html",
+                  "<title>Holds</title><iframe style='width:400px;height:300px'"
+                  " src='" +
+                      frames.url("/holds.html") + "'></iframe>");
+  frames.add_page("/holds.html",
+                  "<body style='height:100%'><script>onbeforeunload = e => e.preventDefault();"
+                  "</script></body>");
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, page_address("/holds.html")));
+  test::click(*shown.browser, 100, 100);  // pages that were never used may not ask
+  ASSERT_TRUE(test::navigate_and_wait(*shown.browser, log, server.url("/away.html")));
+  EXPECT_EQ(shown.browser->LocationName(), "Away");
 }
 
 }  // namespace

@@ -178,6 +178,21 @@ TEST_F(Notices, AnEndedPageSaysWhyInItsOwnViewOnlyAndReloadBringsItBack) {
   EXPECT_EQ(shown.browser->LocationURL(), url);
 }
 
+// A host as long as names get: the notice names all of it, its end too, within its width.
+TEST_F(Notices, ALongHostIsNamedWholeWithinTheNoticesWidth) {
+  const std::string host = "accounts.bank.example.com." + std::string(60, 'x') + "." +
+                           std::string(60, 'y') + "." + std::string(60, 'z') + ".evil.example";
+  const test::TestCertificate certificate("127.0.0.1");
+  const Notice notice = certificate_notice("https://" + host + "/", host, certificate.get(),
+                                           G_TLS_CERTIFICATE_UNKNOWN_CA, false);
+  ASSERT_TRUE(shown.load_html(notice_html(notice, "t0k3n")));
+  EXPECT_TRUE(contains(shown.eval("document.querySelector('h1').innerText"), host));
+  EXPECT_EQ(shown.eval("document.documentElement.scrollWidth <= innerWidth &&"
+                       " [...document.querySelectorAll('main *')].every("
+                       "   e => e.scrollWidth <= e.clientWidth)"),
+            "true");
+}
+
 TEST(NoticeText, AddressesAreEscapedAndEveryReasonAndProblemIsWorded) {
   const std::string odd = "http://127.0.0.1/<script>alert(1)</script>?a=\"b\"&c='d'";
   const std::string html = notice_html(crash_notice(odd, WEBKIT_WEB_PROCESS_CRASHED), "t0k3n");
