@@ -12,6 +12,7 @@ set(layers
     engine/downloads
     engine/dialogs
     engine/logins
+    engine/requests
     engine/control
     browser
     page

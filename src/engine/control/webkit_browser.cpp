@@ -12,19 +12,11 @@
 #include "desktop/guarded.h"
 #include "desktop/internet_settings.h"
 #include "engine/control/content_blocking_views.h"
-#include "engine/control/desktop_notifications.h"
-#include "engine/control/full_screen_events.h"
-#include "engine/control/full_screen_notice.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
-#include "engine/control/login_save_question.h"
-#include "engine/control/page_dialogs.h"
 #include "engine/control/page_focus_wait.h"
-#include "engine/control/page_print_requests.h"
 #include "engine/control/spare_view.h"
-#include "engine/control/user_mouse_requests.h"
 #include "engine/control/webkit_page_commands.h"
-#include "engine/control/window_request_address.h"
 #include "engine/downloads/downloads.h"
 #include "engine/downloads/unasked_downloads.h"
 #include "engine/logins/login_filling.h"
@@ -34,6 +26,9 @@
 #include "engine/pages/folder_scheme.h"
 #include "engine/pages/unreachable_page.h"
 #include "engine/profile/program_world.h"
+#include "engine/requests/full_screen_events.h"
+#include "engine/requests/page_dialogs.h"
+#include "engine/requests/page_requests.h"
 
 namespace kv {
 namespace {
@@ -119,33 +114,15 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   download_what_cannot_be_shown(view_);
   limit_unasked_downloads(view_);
   follow_content_blocking(view_);
-  questions_ = std::make_unique<PermissionQuestions>(view_, *area_);
   login_forms_ = std::make_unique<LoginForms>(view_);
-  login_question_ =
-      std::make_unique<LoginSaveQuestion>(view_, *login_forms_, *questions_, desktop_login_store());
   login_filling_ = std::make_unique<LoginFilling>(view_, *login_forms_, desktop_login_store());
-  show_notifications_on_desktop(view_);
-  limit_page_print_requests(view_);
-  full_screen_notice_ = std::make_unique<FullScreenNotice>(*page_);
-  dialogs_ = std::make_unique<PageDialogs>(view_, *page_, *questions_);
-  report_full_screen(view_, [this, alive = std::weak_ptr<bool>(alive_)](bool full) {
-    if (alive.expired()) return;
-    if (full) {
-      full_screen_notice_->show_for(current_uri());
-    } else {
-      full_screen_notice_->hide();
-    }
-    FullScreenChange.emit(full);
-  });
-  watch_user_mouse_requests(
-      view_, {.history_button =
-                  [this, alive = std::weak_ptr<bool>(alive_)](bool forward) {
-                    if (!alive.expired()) HistoryButtonPress.emit(forward);
-                  },
-              .link_to_new_window =
-                  [this, alive = std::weak_ptr<bool>(alive_)](const std::string& uri) {
-                    if (!alive.expired()) LinkToNewWindow.emit(uri);
-                  }});
+  requests_ = std::make_unique<PageRequests>(
+      view_, *area_, *page_, *login_forms_,
+      PageRequestEvents{
+          .full_screen = [this](bool full) { FullScreenChange.emit(full); },
+          .history_button = [this](bool forward) { HistoryButtonPress.emit(forward); },
+          .link_to_new_window = [this](const std::string& uri) { LinkToNewWindow.emit(uri); },
+          .open_window = [this] { return open_window(); }});
   connect_events();
 }
 
@@ -153,11 +130,9 @@ WebKitBrowser::~WebKitBrowser() {
   // Whatever the engine reports while the view goes (the end of a full screen) finds
   // the window half gone: no event is raised from here on.
   alive_.reset();
-  dialogs_.reset();
+  requests_.reset();
   login_filling_.reset();
-  login_question_.reset();
   login_forms_.reset();
-  questions_.reset();
   // Safe whether or not the view was destroyed already: disposing drops the handlers.
   g_signal_handlers_disconnect_by_data(view_, this);
   cancel_title_query();
@@ -203,7 +178,7 @@ Gtk::Widget& WebKitBrowser::widget() {
 }
 
 ScriptDialogBox& WebKitBrowser::script_dialogs() {
-  return dialogs_->box();
+  return requests_->dialogs().box();
 }
 
 void WebKitBrowser::Navigate(const Glib::ustring& url) {
@@ -238,7 +213,7 @@ void WebKitBrowser::Refresh() {
 void WebKitBrowser::go_as_user(const std::function<void()>& go) {
   // What the user asks for may be a file to download.
   allow_next_download(view_);
-  dialogs_->leave(go);
+  requests_->dialogs().leave(go);
 }
 
 void WebKitBrowser::SetDesignMode(const Glib::ustring& value) {
@@ -327,7 +302,6 @@ void WebKitBrowser::connect_events() {
   g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(on_progress), this);
   g_signal_connect(view_, "notify::title", G_CALLBACK(on_title), this);
   g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(on_mouse_target), this);
-  g_signal_connect(view_, "create", G_CALLBACK(on_create), this);
   g_signal_connect(view_, "destroy", G_CALLBACK(on_destroy), this);
   g_signal_connect(view_, "notify::is-focus", G_CALLBACK(on_focus), this);
   // "ready-to-show" needs nothing: NewWindow2's handler has shown the new window. A
@@ -466,34 +440,15 @@ void WebKitBrowser::on_mouse_target(WebKitWebView* /*view*/, WebKitHitTestResult
   }
 }
 
-GtkWidget* WebKitBrowser::on_create(WebKitWebView* /*view*/, WebKitNavigationAction* action,
-                                    gpointer self) {
-  auto* browser = static_cast<WebKitBrowser*>(self);
-  const bool user_gesture = webkit_navigation_action_is_user_gesture(action) != FALSE;
-  const char* requested = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-  if (!loads_into_new_window(requested != nullptr ? requested : "")) return nullptr;
-  if (!browser->window_requests_.may_ask(user_gesture)) return nullptr;
+OpenedWindow WebKitBrowser::open_window() {
   WebBrowser* target = nullptr;
   bool cancel = false;
-  guarded([&] { browser->NewWindow2.emit(target, cancel); });
-  if (target != nullptr) browser->window_requests_.window_opened(user_gesture);
-  if (cancel || target == nullptr) return nullptr;
+  guarded([&] { NewWindow2.emit(target, cancel); });
+  OpenedWindow opened{.made = target != nullptr};
   auto* control = dynamic_cast<WebKitBrowser*>(target);
   // The engine accepts only a view related to the requesting one.
-  if (control == nullptr || !control->is_related_to(*browser)) return nullptr;
-  // The new window's own start-up navigation was started first; without this load the
-  // start page would win over the page the opener asked for.
-  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
-  const char* uri = webkit_uri_request_get_uri(request);
-  if (uri == nullptr || *uri == '\0' || g_strcmp0(uri, "about:blank") == 0) {
-    webkit_web_view_stop_loading(control->view_);
-  } else {
-    webkit_web_view_load_request(control->view_, request);
-  }
-  // Although the signal is marked transfer-full, the engine takes a reference of its own
-  // rather than adopting the returned one, so none is added here (an added one would
-  // keep the view for ever); the new control's reference keeps it.
-  return GTK_WIDGET(control->view_);
+  if (!cancel && control != nullptr && control->is_related_to(*this)) opened.view = control->view_;
+  return opened;
 }
 
 void WebKitBrowser::on_destroy(GtkWidget* /*view*/, gpointer self) {

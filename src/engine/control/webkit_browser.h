@@ -8,10 +8,9 @@
 #include <memory>
 
 #include "desktop/glib_handles.h"
-#include "engine/control/permission_questions.h"
 #include "engine/control/web_browser.h"
 #include "engine/control/web_engine.h"
-#include "engine/control/window_request_quota.h"
+#include "engine/requests/window_requests.h"
 
 namespace Gtk {
 class Widget;
@@ -19,11 +18,9 @@ class Widget;
 
 namespace kv {
 
-class FullScreenNotice;
 class LoginFilling;
 class LoginForms;
-class LoginSaveQuestion;
-class PageDialogs;
+class PageRequests;
 class ScriptDialogBox;
 
 // The browser control on WebKitGTK.
@@ -96,13 +93,15 @@ class WebKitBrowser : public WebBrowser {
   static void on_title(WebKitWebView* view, GParamSpec* property, gpointer self);
   static void on_mouse_target(WebKitWebView* view, WebKitHitTestResult* hit, guint modifiers,
                               gpointer self);
-  static GtkWidget* on_create(WebKitWebView* view, WebKitNavigationAction* action, gpointer self);
   static void on_destroy(GtkWidget* view, gpointer self);
   static void on_focus(WebKitWebView* view, GParamSpec* property, gpointer self);
   static void on_title_answer(GObject* view, GAsyncResult* result, gpointer self);
   static gboolean on_title_overdue(gpointer self);
 
   void connect_events();
+  // NewWindow2 for a page's request: the view of the window made for it, when it may
+  // show the page.
+  OpenedWindow open_window();
   // A navigation the user asked for: past the page's dialogs, and free to download.
   void go_as_user(const std::function<void()>& go);
   void load_started();
@@ -124,14 +123,13 @@ class WebKitBrowser : public WebBrowser {
   // full-screen notice over it.
   std::unique_ptr<Gtk::Box> area_ = std::make_unique<Gtk::Box>(Gtk::ORIENTATION_VERTICAL);
   std::unique_ptr<Gtk::Overlay> page_ = std::make_unique<Gtk::Overlay>();
-  std::unique_ptr<PermissionQuestions> questions_;
-  // Sign-in forms: the save question (in the bar above) and the accounts under a field.
+  // Sign-in forms: the save question (among the page's requests) and the accounts under
+  // a field.
   std::unique_ptr<LoginForms> login_forms_;
-  std::unique_ptr<LoginSaveQuestion> login_question_;
   std::unique_ptr<LoginFilling> login_filling_;
-  std::unique_ptr<FullScreenNotice> full_screen_notice_;
-  // The page's alerts, confirms and prompts, which the user's navigations get past.
-  std::unique_ptr<PageDialogs> dialogs_;
+  // What the page asks of the user, and the page's dialogs, which the user's navigations
+  // get past.
+  std::unique_ptr<PageRequests> requests_;
   WebKitWebView* opener_view_ = nullptr;  // compared only, never used
   std::uint64_t process_group_ = 0;       // the views that share this one's web process
   bool view_destroyed_ = false;           // the container destroyed the view already
@@ -146,7 +144,6 @@ class WebKitBrowser : public WebBrowser {
   Glib::ustring finished_uri_;
   ObjectRef<GCancellable> title_query_;
   guint title_timer_ = 0;
-  WindowRequestQuota window_requests_;  // of every page shown in the control
 };
 
 class WebKitBrowserFactory : public WebBrowserFactory {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "desktop/internet_settings.h"
-#include "engine/control/script_dialog_box.h"
+#include "engine/requests/script_dialog_box.h"
 #include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"

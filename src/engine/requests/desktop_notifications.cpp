@@ -1,4 +1,4 @@
-#include "engine/control/desktop_notifications.h"
+#include "engine/requests/desktop_notifications.h"
 
 #include <gtk/gtk.h>
 

@@ -1,4 +1,4 @@
-#include "engine/control/script_dialog_box.h"
+#include "engine/requests/script_dialog_box.h"
 
 #include <gtkmm/overlay.h>
 

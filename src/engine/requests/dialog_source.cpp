@@ -1,4 +1,4 @@
-#include "engine/control/dialog_source.h"
+#include "engine/requests/dialog_source.h"
 
 #include "engine/profile/dialog_mark.h"
 #include "engine/profile/site_permissions.h"

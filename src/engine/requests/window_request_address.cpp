@@ -1,4 +1,4 @@
-#include "engine/control/window_request_address.h"
+#include "engine/requests/window_request_address.h"
 
 #include <glib.h>
 

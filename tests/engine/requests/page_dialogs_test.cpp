@@ -1,4 +1,4 @@
-#include "engine/control/page_dialogs.h"
+#include "engine/requests/page_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/control/script_dialog_box.h"
+#include "engine/requests/script_dialog_box.h"
 #include "engine/control/webkit_browser.h"
 #include "support/engine_window.h"
 #include "support/local_server.h"

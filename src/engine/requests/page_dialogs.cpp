@@ -1,14 +1,14 @@
-#include "engine/control/page_dialogs.h"
+#include "engine/requests/page_dialogs.h"
 
 #include <glibmm/main.h>
 
 #include <utility>
 
 #include "desktop/guarded.h"
-#include "engine/control/dialog_source.h"
 #include "engine/pages/crash_page.h"
 #include "engine/profile/site_permissions.h"
 #include "engine/profile/web_process_extension.h"
+#include "engine/requests/dialog_source.h"
 
 namespace kv {
 

@@ -1,4 +1,4 @@
-#include "engine/control/login_save_question.h"
+#include "engine/requests/login_save_question.h"
 
 #include <glibmm/main.h>
 #include <gtkmm/infobar.h>

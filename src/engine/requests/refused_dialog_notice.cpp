@@ -1,7 +1,7 @@
-#include "engine/control/refused_dialog_notice.h"
+#include "engine/requests/refused_dialog_notice.h"
 
 #include "desktop/control_name.h"
-#include "engine/control/permission_questions.h"
+#include "engine/requests/permission_questions.h"
 
 namespace kv {
 

@@ -1,4 +1,4 @@
-#include "engine/control/user_mouse_requests.h"
+#include "engine/requests/user_mouse_requests.h"
 
 #include <memory>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/control/webkit_browser.h"
-#include "engine/control/window_request_quota.h"
+#include "engine/requests/window_request_quota.h"
 #include "shell/history_store.h"
 #include "support/engine_window.h"
 #include "support/local_server.h"

@@ -1,4 +1,4 @@
-#include "engine/control/full_screen_notice.h"
+#include "engine/requests/full_screen_notice.h"
 
 #include <glibmm/main.h>
 #include <gtkmm/overlay.h>

@@ -1,5 +1,5 @@
 // Who a page's dialog is named by, from the mark of the program's web process extension.
-#include "engine/control/dialog_source.h"
+#include "engine/requests/dialog_source.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "desktop/glib_handles.h"
-#include "engine/control/refused_dialog_notice.h"
-#include "engine/control/script_dialog_box.h"
+#include "engine/requests/refused_dialog_notice.h"
+#include "engine/requests/script_dialog_box.h"
 
 namespace Gtk {
 class Overlay;

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "desktop/login_store.h"
-#include "engine/control/permission_questions.h"
 #include "engine/logins/login_forms.h"
 #include "engine/profile/site_permissions.h"
+#include "engine/requests/permission_questions.h"
 
 namespace Gtk {
 class InfoBar;

@@ -1,4 +1,4 @@
-#include "engine/control/full_screen_events.h"
+#include "engine/requests/full_screen_events.h"
 
 #include <gdk/gdkkeysyms.h>
 

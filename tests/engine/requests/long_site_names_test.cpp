@@ -3,10 +3,10 @@
 #include <gtkmm/infobar.h>
 #include <gtkmm/overlay.h>
 
-#include "engine/control/full_screen_notice.h"
-#include "engine/control/login_save_question.h"
-#include "engine/control/permission_questions.h"
-#include "engine/control/script_dialog_box.h"
+#include "engine/requests/full_screen_notice.h"
+#include "engine/requests/login_save_question.h"
+#include "engine/requests/permission_questions.h"
+#include "engine/requests/script_dialog_box.h"
 #include "engine/logins/login_forms.h"
 #include "site_questions_fixture.h"
 #include "support/loopback_engine.h"

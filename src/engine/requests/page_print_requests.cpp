@@ -1,4 +1,4 @@
-#include "engine/control/page_print_requests.h"
+#include "engine/requests/page_print_requests.h"
 
 #include "desktop/object_state.h"
 

@@ -1,4 +1,4 @@
-#include "engine/control/delegated_frames.h"
+#include "engine/requests/delegated_frames.h"
 
 #include <memory>
 #include <utility>

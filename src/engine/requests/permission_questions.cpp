@@ -1,4 +1,4 @@
-#include "engine/control/permission_questions.h"
+#include "engine/requests/permission_questions.h"
 
 #include <glibmm/main.h>
 #include <gtkmm/checkbutton.h>
@@ -12,8 +12,8 @@
 #include "desktop/deliberate_press.h"
 #include "desktop/guarded.h"
 #include "desktop/site_name_label.h"
-#include "engine/control/delegated_frames.h"
-#include "engine/control/desktop_notifications.h"
+#include "engine/requests/delegated_frames.h"
+#include "engine/requests/desktop_notifications.h"
 
 namespace kv {
 namespace {
