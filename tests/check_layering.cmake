@@ -13,6 +13,7 @@ set(layers
     engine/dialogs
     engine/logins
     engine/requests
+    engine/reading
     engine/control
     browser
     page
