@@ -38,9 +38,10 @@ struct XbelItem {
 };
 
 struct XbelDocument {
-  std::vector<XbelAttribute> attributes;  // of <xbel>: version and anything else
-  long long highest_id = 0;               // from floccus's comment; 0 without one
-  std::vector<XbelItem> items;            // the top level, in order
+  // Of <xbel>: version and anything else. A new file has the version floccus writes.
+  std::vector<XbelAttribute> attributes{{"version", "1.0"}};
+  long long highest_id = 0;     // from floccus's comment; 0 without one
+  std::vector<XbelItem> items;  // the top level, in order
 
   bool operator==(const XbelDocument&) const = default;
 };

@@ -65,13 +65,6 @@ class Reader {
     XbelItem item;
     item.kind = XbelItem::Kind::kKept;
     item.kept = xml_node_text(doc_, node);
-    // The writer indents around what it keeps: text keeps no white space at its ends, so
-    // that it reads back the same after that.
-    if (node->type == XML_TEXT_NODE) {
-      const auto first = item.kept.find_first_not_of(" \t\r\n");
-      const auto last = item.kept.find_last_not_of(" \t\r\n");
-      item.kept = item.kept.substr(first, last - first + 1);
-    }
     return item;
   }
 
@@ -80,7 +73,9 @@ class Reader {
     bool titled = false;
     for (xmlNode* child = element->children; child != nullptr && !too_many && !too_deep;
          child = child->next) {
-      if (child->type == XML_TEXT_NODE && xmlIsBlankNode(child) != 0) continue;
+      // Text between items has no place in XBEL, and the writer's indenting would run
+      // it into its neighbours: it is dropped.
+      if (child->type == XML_TEXT_NODE) continue;
       if (!titled && is_named(child, "title")) {
         item.title = take_xml_string(xmlNodeGetContent(child));
         titled = true;
@@ -161,7 +156,7 @@ XbelRead read_xbel(std::string_view text) {
         continue;
       }
     }
-    if (child->type == XML_TEXT_NODE && xmlIsBlankNode(child) != 0) continue;
+    if (child->type == XML_TEXT_NODE) continue;
     if (is_named(child, "folder")) {
       reader.add(top, reader.folder(child, 1));
     } else if (is_named(child, "bookmark")) {

@@ -129,9 +129,6 @@ std::string write_xbel(const XbelDocument& document) {
     xmlTextWriterStartDocument(writer.get(), "1.0", "UTF-8", nullptr);
     out.raw(kDoctype);
     xmlTextWriterStartElement(writer.get(), x("xbel"));
-    const bool versioned = std::any_of(document.attributes.begin(), document.attributes.end(),
-                                       [](const XbelAttribute& a) { return a.name == "version"; });
-    if (!versioned) out.attribute("version", "1.0");
     out.attributes(document.attributes);
     out.line(0);
     // floccus reads its counter from this line, and gives out ids above it.

