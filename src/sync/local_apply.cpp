@@ -63,6 +63,35 @@ std::vector<SyncNode> local_removals(const SyncTree& merged, const LocalSide& lo
   return removed;
 }
 
+bool changes_here(const SyncTree& merged, const LocalSide& local) {
+  const std::string& list = local.list_folder;
+  std::size_t held = 0;
+  for (const std::string& id : merged.ids()) {
+    if (!in_folder_part(merged, id, list) || !held_here(merged, id, list)) continue;
+    ++held;
+    const SyncNode* now = local.paths.count(id) != 0 ? local.tree.find(id) : nullptr;
+    const SyncNode* wanted = merged.find(id);
+    if (now == nullptr || now->parent != wanted->parent || now->title != wanted->title ||
+        now->href != wanted->href) {
+      return true;
+    }
+  }
+  if (held != local.paths.size()) return true;
+  std::vector<std::string> lines;
+  if (merged.contains(list)) {
+    for (const std::string& id : merged.children(list)) {
+      if (held_here(merged, id, list)) lines.push_back(merged.find(id)->bytes);
+    }
+  }
+  std::vector<std::string> old_lines;
+  if (!list.empty()) {
+    for (const std::string& id : local.tree.children(list)) {
+      old_lines.push_back(local.tree.find(id)->bytes);
+    }
+  }
+  return lines != old_lines;
+}
+
 LocalChanges apply_locally(const SyncTree& merged, const LocalSide& local,
                            LocalFavorites& favorites) {
   LocalChanges changes;

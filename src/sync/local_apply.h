@@ -17,6 +17,9 @@ bool held_here(const SyncTree& merged, const std::string& id, const std::string&
 // The bookmarks and lines of this machine that the sync would take away from it.
 std::vector<SyncNode> local_removals(const SyncTree& merged, const LocalSide& local);
 
+// Whether the merged favourites are not this machine's as they stand.
+bool changes_here(const SyncTree& merged, const LocalSide& local);
+
 struct LocalChanges {
   bool ok = true;  // false when a change could not be made; the rest were made
   SyncLocations locations;
