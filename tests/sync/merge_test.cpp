@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "sync/line_merge.h"
 #include "sync/list_lines.h"
 #include "two_machines.h"
 
@@ -342,6 +343,27 @@ TEST(SyncIds, NewItemsGetIdsAboveEveryIdTheServerOrTheBaseGaveOut) {
   EXPECT_EQ(document.items[1].id, "51");
   EXPECT_EQ(document.items[2].id, "52");
   EXPECT_EQ(document.highest_id, 52);
+}
+
+}  // namespace
+}  // namespace kv
+
+namespace kv {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(LineMerge, ChangesOfBothSidesToAListOfLinesAreAllKeptInTheirPlaces) {
+  const Lines base = {"a", "b", "c", "c", "d"};
+  // Ours adds x after a and drops d; theirs moves b to the end and adds y first.
+  EXPECT_EQ(merge_lines(base, {"a", "x", "b", "c", "c"}, {"y", "a", "c", "c", "d", "b"}),
+            (Lines{"y", "a", "x", "c", "c", "b"}));
+  // One of two equal lines dropped on one side: one stays.
+  EXPECT_EQ(merge_lines(base, {"a", "b", "c", "d"}, base), (Lines{"a", "b", "c", "d"}));
+  // Nothing changed here: theirs as it is.
+  EXPECT_EQ(merge_lines(base, base, {"d", "c"}), (Lines{"d", "c"}));
+  EXPECT_EQ(merge_lines({}, {"new"}, {}), (Lines{"new"}));
+  EXPECT_EQ(merge_lines(base, {}, base), Lines{});
 }
 
 }  // namespace
