@@ -9,6 +9,7 @@
 #include "fake_dav.h"
 #include "memory_favorites.h"
 #include "support/temp_dir.h"
+#include "sync/local_restore.h"
 #include "sync/sync_lock.h"
 
 namespace kv {
@@ -303,6 +304,31 @@ TEST_F(SyncJob, SettingsThatNameNoServerFileSyncNothing) {
   EXPECT_EQ(
       sync_file_address({"https://cloud.example/remote.php/dav/files/ann", "u", "my bm.xbel"}, why),
       "https://cloud.example/remote.php/dav/files/ann/my%20bm.xbel");
+}
+
+}  // namespace
+}  // namespace kv
+
+namespace kv {
+namespace {
+
+TEST(RestoreFavorites, AMachinesFavouritesComeBackAsABackupHeldThem) {
+  test::MemoryFavorites favorites;
+  favorites.put_folder("Work");
+  favorites.put_link("Work/Wiki.url", "https://wiki.example/");
+  favorites.put_link("Top.url", "https://top.example/");
+  favorites.list = {"caf\xE9", "", "second"};
+  const std::string before = favorites.outline();
+  const auto backup = local_backup_of(local_backup_text(favorites.read()));
+  ASSERT_TRUE(backup);
+
+  favorites.erase("Work");
+  favorites.put_link("Top.url", "https://changed.example/");
+  favorites.put_link("New.url", "https://new.example/");
+  favorites.put_folder("New folder");
+  favorites.list = {"other"};
+  EXPECT_TRUE(restore_favorites(favorites, *backup));
+  EXPECT_EQ(favorites.outline(), before);
 }
 
 }  // namespace
