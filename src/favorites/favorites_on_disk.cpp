@@ -9,9 +9,7 @@
 #include <utility>
 
 #include "bookmarks/bookmark_tree.h"
-#include "favorites/entry_text.h"
-#include "favorites/fav_entries.h"
-#include "favorites/list_items.h"
+#include "favorites/line_list_items.h"
 #include "favorites/module1.h"
 #include "shell/favorites_folder.h"
 #include "shell/link_names.h"
@@ -21,7 +19,6 @@ namespace {
 
 constexpr std::size_t kMaxPerFolder = 100000;
 constexpr int kMaxNumber = 10000;
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 class Fd {
  public:
@@ -117,49 +114,6 @@ void read_into(const std::string& root, LocalItem& folder, int depth) {
         {child_path(folder.path, link.file_name), false, link.name, link.address, {}});
   }
 }
-
-// fav.Dat's lines, as bytes and text.
-class LinesRead : public ListItems {
- public:
-  void clear() override { lines.clear(); }
-  void add_item(std::string_view text) override {
-    lines.push_back({std::string(text), std::string(text)});
-  }
-  void add_entries(FavEntries&& entries) override {
-    for (const auto& entry : entries) {
-      lines.push_back({std::string(entry.bytes), std::string(entry.text)});
-    }
-  }
-  [[nodiscard]] std::size_t count() const override { return lines.size(); }
-  [[nodiscard]] std::string item(std::size_t index) const override { return lines.at(index).text; }
-  [[nodiscard]] std::string_view item_bytes(std::size_t index) const override {
-    return lines.at(index).bytes;
-  }
-
-  std::vector<ListEntry> lines;
-};
-
-// Lines to write, shown as the file's reading would show them.
-class LinesToWrite : public ListItems {
- public:
-  explicit LinesToWrite(const std::vector<std::string>& lines) : lines_(lines) {}
-  void clear() override {}
-  void add_item(std::string_view) override {}
-  void add_entries(FavEntries&&) override {}
-  [[nodiscard]] std::size_t count() const override { return lines_.size(); }
-  [[nodiscard]] std::string item(std::size_t index) const override {
-    std::string_view line = lines_.at(index);
-    if (index == 0 && line.starts_with(kUtf8Bom)) line.remove_prefix(kUtf8Bom.size());
-    std::string scratch;
-    return std::string(entry_text(line, scratch));
-  }
-  [[nodiscard]] std::string_view item_bytes(std::size_t index) const override {
-    return lines_.at(index);
-  }
-
- private:
-  const std::vector<std::string>& lines_;
-};
 
 }  // namespace
 
@@ -285,8 +239,7 @@ bool FavoritesOnDisk::write_list(const std::vector<std::string>& lines) {
 }
 
 std::string FavoritesOnDisk::list_text(std::string_view bytes) {
-  std::string scratch;
-  return std::string(entry_text(bytes, scratch));
+  return line_text(bytes);
 }
 
 }  // namespace kv
