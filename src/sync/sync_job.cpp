@@ -179,7 +179,12 @@ class Job {
     if (!store_.save(next)) {
       return failed({"What was synced could not be noted on this computer."});
     }
-    return synced(changes);
+    std::size_t sent = 0;
+    const SyncTree before = flatten(remote);
+    for (const std::string& id : plan.merged.ids()) {
+      sent += !plan.merged.find(id)->folder && !before.contains(id) ? 1 : 0;
+    }
+    return synced(changes, sent, plan.server_removals.size());
   }
 
   struct Written {
@@ -314,17 +319,22 @@ class Job {
     store_.save(state_);
   }
 
-  SyncOutcome synced(const LocalChanges& changes) {
+  // "Synced 12:04, 3 added, 1 removed": what changed here, and what the server file
+  // gained and lost when that is all that changed.
+  SyncOutcome synced(const LocalChanges& changes, std::size_t sent = 0, std::size_t dropped = 0) {
     SyncOutcome outcome;
     outcome.kind = SyncOutcome::Kind::kSynced;
     outcome.local_changed = changes.added + changes.removed + changes.changed > 0;
     outcome.text = "Synced " + clock_time(now_);
-    if (!outcome.local_changed) {
-      outcome.text += ", nothing changed here";
-    } else {
+    if (outcome.local_changed) {
       outcome.text += ", " + std::to_string(changes.added) + " added, " +
                       std::to_string(changes.removed) + " removed";
       if (changes.changed > 0) outcome.text += ", " + std::to_string(changes.changed) + " changed";
+    } else if (sent + dropped > 0) {
+      outcome.text += ", " + std::to_string(sent) + " sent to the server, " +
+                      std::to_string(dropped) + " removed from it";
+    } else {
+      outcome.text += ", nothing changed";
     }
     return outcome;
   }

@@ -62,8 +62,10 @@ TEST_F(SyncJob, AFavouriteReachesTheOtherMachineAndASyncWithNothingChangedAsksOn
   a.favorites.list = {"http://news.example/"};
   const SyncOutcome first = sync(a);
   EXPECT_EQ(first.kind, Kind::kSynced) << first.text;
+  EXPECT_EQ(first.text,
+            "Synced " + clock_time(kNoon) + ", 2 sent to the server, 0 removed from it");
   const SyncOutcome there = sync(b);
-  EXPECT_EQ(there.text.substr(0, 6), "Synced");
+  EXPECT_EQ(there.text, "Synced " + clock_time(kNoon + 1) + ", 2 added, 0 removed");
   EXPECT_TRUE(there.local_changed);
   EXPECT_EQ(b.favorites.outline(),
             "Wiki.url <https://wiki.example/>\nlist: http://news.example/ |");

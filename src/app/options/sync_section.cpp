@@ -62,8 +62,8 @@ SyncSection::SyncSection(SyncPlaces places, LoginStore& logins)
   fields_.set_column_spacing(8);
   field(fields_, 0, folder_label_, "Server _folder:", txtSyncFolder, "txtSyncFolder");
   field(fields_, 1, user_label_, "_User name:", txtSyncUser, "txtSyncUser");
-  field(fields_, 2, password_label_, "_Password:", txtSyncPassword, "txtSyncPassword");
-  field(fields_, 3, file_label_, "File _name:", txtSyncFile, "txtSyncFile");
+  field(fields_, 2, password_label_, "Pass_word:", txtSyncPassword, "txtSyncPassword");
+  field(fields_, 3, file_label_, "File na_me:", txtSyncFile, "txtSyncFile");
   txtSyncFolder.set_placeholder_text("https://cloud.example/remote.php/dav/files/you/");
   txtSyncPassword.set_visibility(false);
   txtSyncPassword.set_input_purpose(Gtk::INPUT_PURPOSE_PASSWORD);
@@ -97,7 +97,7 @@ SyncSection::SyncSection(SyncPlaces places, LoginStore& logins)
   set_control_name(cboSyncRestore, "cboSyncRestore");
   cboSyncRestore.set_hexpand(true);
   set_control_name(cmdSyncRestore, "cmdSyncRestore");
-  cmdSyncRestore.set_label("_Restore");
+  cmdSyncRestore.set_label("Res_tore");
   cmdSyncRestore.set_use_underline(true);
   restore_row_.pack_start(cboSyncRestore, Gtk::PACK_EXPAND_WIDGET);
   restore_row_.pack_start(cmdSyncRestore, Gtk::PACK_SHRINK);
