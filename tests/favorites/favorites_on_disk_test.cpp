@@ -5,11 +5,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
+#include "bookmarks/xbel.h"
 #include "desktop/glib_handles.h"
 #include "shell/link_names.h"
 #include "support/temp_dir.h"
+#include "sync/list_lines.h"
+#include "sync/local_apply.h"
+#include "sync/sync_plan.h"
 
 namespace kv {
 namespace {
@@ -121,6 +126,65 @@ TEST_F(FavoritesOnDiskTest, AFolderThatStillHoldsTheUsersFilesStays) {
   EXPECT_TRUE(g_file_test(at("Trip/tickets.pdf").c_str(), G_FILE_TEST_EXISTS));
   EXPECT_FALSE(favorites.remove("Trip/tickets.pdf"));
   EXPECT_TRUE(favorites.remove("Gone.url"));
+}
+
+}  // namespace
+}  // namespace kv
+
+namespace kv {
+namespace {
+
+XbelItem folder_of(const std::string& title, std::vector<XbelItem> children = {}) {
+  XbelItem item;
+  item.title = title;
+  item.children = std::move(children);
+  return item;
+}
+
+XbelItem bookmark_of(const std::string& title, const std::string& href) {
+  XbelItem item;
+  item.kind = XbelItem::Kind::kBookmark;
+  item.title = title;
+  item.href = href;
+  return item;
+}
+
+// A server file is outside input: whatever its titles and addresses, what a sync writes
+// stays inside the favourites folder and fav.Dat, as link files and folders.
+TEST_F(FavoritesOnDiskTest, AHostileServerFileWritesNothingOutsideTheFavourites) {
+  XbelDocument hostile;
+  hostile.items = {
+      folder_of("..", {bookmark_of("../../escape", "https://a.example/")}),
+      folder_of("../../up", {bookmark_of("..", "https://b.example/")}),
+      folder_of("/etc", {bookmark_of("/etc/passwd", "https://c.example/")}),
+      folder_of(".hidden", {bookmark_of(".bashrc", "https://d.example/")}),
+      bookmark_of(std::string("ctl\x01\x7f") + std::string(400, 'x'), "https://e.example/"),
+      bookmark_of("", "https://f.example/"),
+      bookmark_of("two lines",
+                  "https://g.example/\r\n[InternetShortcut]\r\nURL=file:///etc/passwd"),
+      folder_of(kListFolderTitle,
+                {bookmark_of("a", "line one\nline two"), bookmark_of("b", "kept")})};
+  const std::string server = write_xbel(hostile);
+  const auto text_of = [this](std::string_view bytes) { return favorites.list_text(bytes); };
+  const SyncPlan plan = plan_sync(read_xbel(server).document, {}, {}, favorites.read(),
+                                  SyncMode::kUseServer, text_of);
+  EXPECT_TRUE(apply_locally(plan.merged, plan.local, favorites).ok);
+
+  std::error_code error;
+  for (std::filesystem::recursive_directory_iterator it(home.path(), error), end;
+       !error && it != end; it.increment(error)) {
+    const std::string path = it->path().string();
+    if (path == home.file("fav.Dat") || path == folder()) continue;
+    ASSERT_EQ(path.rfind(folder() + "/", 0), 0U) << path;
+    const std::string name = it->path().filename().string();
+    EXPECT_NE(name.front(), '.') << path;
+    EXPECT_TRUE(it->is_directory() || name.ends_with(".url")) << path;
+    EXPECT_FALSE(it->is_symlink()) << path;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+  EXPECT_EQ(contents(home.file("fav.Dat")), "kept\r\n");
+  const LocalRead read = favorites.read();
+  EXPECT_EQ(read.folder.children.size(), 6U);  // the link of two lines is left to the server
 }
 
 }  // namespace
