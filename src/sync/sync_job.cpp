@@ -331,8 +331,8 @@ class Job {
                       std::to_string(changes.removed) + " removed";
       if (changes.changed > 0) outcome.text += ", " + std::to_string(changes.changed) + " changed";
     } else if (sent + dropped > 0) {
-      outcome.text += ", " + std::to_string(sent) + " sent to the server, " +
-                      std::to_string(dropped) + " removed from it";
+      if (sent > 0) outcome.text += ", " + std::to_string(sent) + " sent to the server";
+      if (dropped > 0) outcome.text += ", " + std::to_string(dropped) + " removed from the server";
     } else {
       outcome.text += ", nothing changed";
     }
