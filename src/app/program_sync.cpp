@@ -6,6 +6,7 @@
 #include "favorites/fav_list_sync.h"
 #include "favorites/favorites_host.h"
 #include "favorites/frm_fav.h"
+#include "favorites/module1.h"
 #include "favorites/sync_places.h"
 #include "sync/sync_settings.h"
 
@@ -54,7 +55,14 @@ void ProgramSync::run(const SyncRequest& request) {
   // The favourites window's unsaved list goes to fav.Dat first, so that it is synced.
   guarded([&] {
     frmFav* window = host_.favorites_window();
-    if (window != nullptr && window->changed && window->synced_lines) {
+    if (window == nullptr || window->file_read == Module1::FileRead::kUnreadable) return;
+    if (!window->synced_lines) {
+      // Loaded before sync was set up: from now on it follows what a sync writes.
+      if (window->changed && Module1::SaveListToFile(window->items(), host_.favorites_file())) {
+        window->changed = false;
+      }
+      follow_synced_favorites(*window, host_);
+    } else if (window->changed) {
       save_synced_favorites(*window, host_.favorites_file());
     }
   });

@@ -79,7 +79,7 @@ class Job {
     std::optional<SyncLock> lock;
     if (!request_.lock_path.empty()) {
       lock.emplace(request_.lock_path);
-      if (!lock->held()) return busy("Another program is syncing the favourites.");
+      if (!lock->held()) return busy("another program is syncing the favourites just now.");
     }
     state_ = store_.load();
     if (state_.known && state_.address != address_) state_ = SyncState();
@@ -258,11 +258,12 @@ class Job {
       const OwnedDateTime when(soup_date_time_new_from_http_string(found.last_modified.c_str()));
       // A lock of unknown age counts as fresh.
       if (!when || g_date_time_to_unix(when.get()) + kFloccusLockLasts > now_) {
-        return busy("floccus is syncing the file.");
+        return busy("floccus is syncing the file just now.");
       }
     }
     const DavResponse taken = dav_.put(lock, lock_text(), "", found.status != 200);
-    if (taken.answered() && taken.status == 412) return busy("floccus is syncing the file.");
+    if (taken.answered() && taken.status == 412)
+      return busy("floccus is syncing the file just now.");
     lock_taken_ = taken.ok();
     return std::nullopt;
   }
@@ -350,7 +351,7 @@ class Job {
   SyncOutcome busy(const std::string& why) const {
     SyncOutcome outcome;
     outcome.kind = SyncOutcome::Kind::kBusy;
-    outcome.text = "Not synced " + clock_time(now_) + ": " + why + " Trying again shortly.";
+    outcome.text = "Not synced " + clock_time(now_) + ": " + why;
     outcome.retry = true;
     return outcome;
   }
