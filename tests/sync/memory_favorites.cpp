@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <algorithm>
+
 #include "desktop/glib_handles.h"
 
 namespace kv::test {
