@@ -234,7 +234,17 @@ bool FavoritesOnDisk::remove(const std::string& path) {
   return ::unlinkat(at.get(), name.c_str(), 0) == 0;
 }
 
-bool FavoritesOnDisk::write_list(const std::vector<std::string>& lines) {
+bool FavoritesOnDisk::write_list(const std::vector<std::string>& lines,
+                                 const std::vector<std::string>& was) {
+  // The favourites window of a running browser may have written the file since.
+  LinesRead now;
+  if (Module1::LoadListFromFile(now, fav_dat_, true) == Module1::FileRead::kUnreadable) {
+    return false;
+  }
+  if (now.lines.size() != was.size()) return false;
+  for (std::size_t i = 0; i < was.size(); ++i) {
+    if (now.lines[i].bytes != was[i]) return false;
+  }
   return Module1::SaveListToFile(LinesToWrite(lines), fav_dat_);
 }
 

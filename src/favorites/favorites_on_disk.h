@@ -24,7 +24,8 @@ class FavoritesOnDisk : public LocalFavorites {
                                   const std::string& title) override;
   std::optional<std::string> set_address(const std::string& path, const std::string& href) override;
   bool remove(const std::string& path) override;
-  bool write_list(const std::vector<std::string>& lines) override;
+  bool write_list(const std::vector<std::string>& lines,
+                  const std::vector<std::string>& was) override;
   std::string list_text(std::string_view bytes) override;
 
  private:

@@ -186,7 +186,7 @@ LocalChanges apply_locally(const SyncTree& merged, const LocalSide& local,
   static const std::vector<std::string> kNoLines;
   const std::vector<std::string>& old_ids = list.empty() ? kNoLines : local.tree.children(list);
   for (const std::string& id : old_ids) old_lines.push_back(local.tree.find(id)->bytes);
-  if (lines != old_lines && !favorites.write_list(lines)) {
+  if (lines != old_lines && !favorites.write_list(lines, old_lines)) {
     changes.ok = false;
     line_ids = old_ids;
   } else {

@@ -65,8 +65,10 @@ class LocalFavorites {
   // A link; or a folder, which goes only once nothing is left in it.
   virtual bool remove(const std::string& path) = 0;
 
-  // Replaces the list whole, or leaves it as it was.
-  virtual bool write_list(const std::vector<std::string>& lines) = 0;
+  // Replaces the list whole, if it still holds the lines `was` (someone may have written
+  // it since it was read); otherwise, or on a failure, leaves it as it is.
+  virtual bool write_list(const std::vector<std::string>& lines,
+                          const std::vector<std::string>& was) = 0;
   // The text that a line of these bytes shows in the list.
   virtual std::string list_text(std::string_view bytes) = 0;
 };

@@ -76,7 +76,7 @@ bool restore_favorites(LocalFavorites& favorites, const LocalRead& wanted) {
   for (const ListEntry& line : wanted.list) lines.push_back(line.bytes);
   std::vector<std::string> current;
   for (const ListEntry& line : now.list) current.push_back(line.bytes);
-  if (lines != current) ok = favorites.write_list(lines) && ok;
+  if (lines != current) ok = favorites.write_list(lines, current) && ok;
   return ok;
 }
 

@@ -73,10 +73,22 @@ TEST_F(FavoritesOnDiskTest, ReadsFoldersLinksAndTheListAsTheyAreWithoutFollowing
   EXPECT_EQ(read.list[1].text, "caf\xC3\xA9");
 
   // The list goes back byte for byte, the mark at its start included.
-  ASSERT_TRUE(favorites.write_list({read.list[0].bytes, read.list[1].bytes}));
+  const std::vector<std::string> lines = {read.list[0].bytes, read.list[1].bytes};
+  ASSERT_TRUE(favorites.write_list(lines, lines));
   EXPECT_EQ(contents(home.file("fav.Dat")),
             "\xEF\xBB\xBF"
             "first\r\ncaf\xE9\r\n");
+}
+
+TEST_F(FavoritesOnDiskTest, TheListIsNeverWrittenOverWhatWasWrittenSinceItWasRead) {
+  put(home.file("fav.Dat"), "a\r\n");
+  const LocalRead read = favorites.read();
+  // The browser's favourites window closes meanwhile and writes its list.
+  put(home.file("fav.Dat"), "a\r\nadded in the window\r\n");
+  EXPECT_FALSE(favorites.write_list({"from the server"}, {read.list[0].bytes}));
+  EXPECT_EQ(contents(home.file("fav.Dat")), "a\r\nadded in the window\r\n");
+  EXPECT_TRUE(favorites.write_list({"from the server"}, {"a", "added in the window"}));
+  EXPECT_EQ(contents(home.file("fav.Dat")), "from the server\r\n");
 }
 
 TEST_F(FavoritesOnDiskTest, NothingIsWrittenOrRemovedThroughALinkOrOutsideTheFolder) {

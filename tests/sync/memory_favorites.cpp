@@ -103,8 +103,9 @@ bool MemoryFavorites::remove(const std::string& path) {
   return true;
 }
 
-bool MemoryFavorites::write_list(const std::vector<std::string>& lines) {
-  if (failing) return false;
+bool MemoryFavorites::write_list(const std::vector<std::string>& lines,
+                                 const std::vector<std::string>& was) {
+  if (failing || list != was) return false;
   list = lines;
   ++changes;
   return true;
