@@ -84,7 +84,7 @@ std::unordered_map<std::string, std::string> give_server_ids(SyncTree& merged,
     } while (merged.contains(given));
     renamed[id] = given;
   }
-  if (!renamed.empty()) merged = relabeled(merged, renamed);
+  merged.rename(renamed);
   return renamed;
 }
 

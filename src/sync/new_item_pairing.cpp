@@ -17,18 +17,6 @@ const std::string& renamed_as(const std::unordered_map<std::string, std::string>
 
 }  // namespace
 
-SyncTree relabeled(const SyncTree& tree,
-                   const std::unordered_map<std::string, std::string>& renamed) {
-  SyncTree out;
-  for (const std::string& id : tree.ids()) {
-    SyncNode node = *tree.find(id);
-    node.id = renamed_as(renamed, node.id);
-    node.parent = renamed_as(renamed, node.parent);
-    out.add(std::move(node));
-  }
-  return out;
-}
-
 void pair_new_items(LocalSide& local, const SyncTree& remote, const SyncTree& base,
                     bool any_remote) {
   std::unordered_map<std::string, std::string> renamed;
@@ -61,7 +49,7 @@ void pair_new_items(LocalSide& local, const SyncTree& remote, const SyncTree& ba
 
 void relabel_local(LocalSide& local, const std::unordered_map<std::string, std::string>& renamed) {
   if (renamed.empty()) return;
-  local.tree = relabeled(local.tree, renamed);
+  local.tree.rename(renamed);
   std::unordered_map<std::string, std::string> paths;
   for (auto& [id, path] : local.paths) paths[renamed_as(renamed, id)] = std::move(path);
   local.paths = std::move(paths);

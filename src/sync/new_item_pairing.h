@@ -16,8 +16,4 @@ void pair_new_items(LocalSide& local, const SyncTree& remote, const SyncTree& ba
 // Changes the local side's ids as `renamed` says.
 void relabel_local(LocalSide& local, const std::unordered_map<std::string, std::string>& renamed);
 
-// The tree with ids changed as `renamed` says.
-SyncTree relabeled(const SyncTree& tree,
-                   const std::unordered_map<std::string, std::string>& renamed);
-
 }  // namespace kv

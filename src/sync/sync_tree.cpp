@@ -29,6 +29,30 @@ const std::vector<std::string>& SyncTree::children(const std::string& id) const 
   return found != children_.end() ? found->second : kNone;
 }
 
+void SyncTree::rename(const std::unordered_map<std::string, std::string>& renamed) {
+  if (renamed.empty()) return;
+  auto renamed_as = [&](std::string& id) {
+    const auto found = renamed.find(id);
+    if (found != renamed.end()) id = found->second;
+  };
+  for (std::string& id : ids_) renamed_as(id);
+  for (const auto& [from, to] : renamed) {
+    auto node = nodes_.extract(from);
+    if (node.empty()) continue;
+    node.key() = to;
+    node.mapped().id = to;
+    nodes_.insert(std::move(node));
+    auto children = children_.extract(from);
+    if (children.empty()) continue;
+    children.key() = to;
+    children_.insert(std::move(children));
+  }
+  for (auto& [folder, children] : children_) {
+    for (std::string& child : children) renamed_as(child);
+  }
+  for (auto& [id, node] : nodes_) renamed_as(node.parent);
+}
+
 bool SyncTree::inside(const std::string& id, const std::string& ancestor) const {
   const SyncNode* node = find(id);
   // The tree has no cycles, but a bounded walk costs nothing.

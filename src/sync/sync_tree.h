@@ -36,6 +36,8 @@ class SyncTree {
   // Every id, parents before their children.
   [[nodiscard]] const std::vector<std::string>& ids() const { return ids_; }
   [[nodiscard]] std::size_t size() const { return nodes_.size(); }
+  // Gives items the ids `renamed` says, in place.
+  void rename(const std::unordered_map<std::string, std::string>& renamed);
   // Whether `id` lies inside the folder `ancestor` (at any depth).
   [[nodiscard]] bool inside(const std::string& id, const std::string& ancestor) const;
   // How deep `id` lies: 1 for the top level.
