@@ -5,6 +5,7 @@ set(layers
     desktop
     shell
     bookmarks
+    sync
     engine/profile
     engine/web_process
     engine/filters

@@ -125,6 +125,7 @@ class BrowserApplication {
     if (lost_ && lost_->windows.empty()) lost_.reset();
     program_->windows_changed.connect([this] { keeper_.changed(); });
     program_->titles_changed.connect([this] { keeper_.title_changed(); });
+    program_->favorites_sync().program_started();
     app_->hold();
 
     if (line.addresses.empty() && !line.private_windows) {

@@ -28,6 +28,7 @@
 #include "page/page_commands.h"
 #include "page/text_size.h"
 #include "shell/shell_folders.h"
+#include "sync/sync_settings.h"
 #include "theme/color_theme.h"
 
 namespace kv {
@@ -170,6 +171,10 @@ void Program::end_program() {
 
 bool Program::may_end_program(Form1& asking) {
   return may_end_with_downloads(services_, asking);
+}
+
+bool Program::syncs_favorites() const {
+  return load_sync_settings().configured();
 }
 
 frmFav& Program::create_favorites_window() {

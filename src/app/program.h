@@ -11,6 +11,7 @@
 
 #include "about/about_windows.h"
 #include "app/program_suggestions.h"
+#include "app/program_sync.h"
 #include "browser/program_host.h"
 #include "desktop/program_launcher.h"
 #include "favorites/favorites_host.h"
@@ -61,6 +62,10 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   frmFav& create_favorites_window() override;
   void unload_favorites_window() override;
   [[nodiscard]] std::string favorites_file() const override { return favorites_file_; }
+  [[nodiscard]] bool syncs_favorites() const override;
+  void favorites_changed() override { sync_.favorites_changed(); }
+  // The favourites sync in the background, once the program has started.
+  [[nodiscard]] ProgramSync& favorites_sync() { return sync_; }
 
   [[nodiscard]] std::size_t main_window_count() const { return windows_.size(); }
   [[nodiscard]] Form1& main_window(std::size_t index) { return *windows_.at(index); }
@@ -92,6 +97,7 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
   ProgramLauncher* launcher_ = &desktop_launcher_;
   AboutWindows about_{*this, desktop_launcher_};
   ProgramSuggestions suggestions_{*this};
+  ProgramSync sync_{*this};
 };
 
 }  // namespace kv

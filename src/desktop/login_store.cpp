@@ -30,6 +30,23 @@ const SecretSchema kLoginSchema = {"example.palvenna.Kestrivane.Login",
                                    nullptr,
                                    nullptr,
                                    nullptr};
+// The sync server's password: never offered to a page, never among the pages' logins.
+const SecretSchema kSyncLoginSchema = {"example.palvenna.Kestrivane.SyncLogin",
+                                       SECRET_SCHEMA_NONE,
+                                       {{"scheme", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                        {"host", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                        {"port", SECRET_SCHEMA_ATTRIBUTE_INTEGER},
+                                        {"action-origin", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                        {"username", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                        {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
+                                       0,
+                                       nullptr,
+                                       nullptr,
+                                       nullptr,
+                                       nullptr,
+                                       nullptr,
+                                       nullptr,
+                                       nullptr};
 
 // What only asks the service waits this long; what may bring up the keyring's own unlock
 // dialog waits for the user a while longer.
@@ -117,6 +134,9 @@ using AnyCall = Call;
 
 class SecretServiceLogins : public LoginStore {
  public:
+  SecretServiceLogins(const SecretSchema& schema, const char* label)
+      : schema_(schema), label_(label) {}
+
   void save(const SavedLogin& login, const std::string& password,
             std::function<void(bool)> done) override {
     OwnedTable attributes = attributes_of(login.origin, &login.user);
@@ -125,7 +145,8 @@ class SecretServiceLogins : public LoginStore {
       return;
     }
     put(attributes.get(), "action-origin", login.action_origin);
-    const std::string label = "Kestrivane: " + (login.user.empty() ? "" : login.user + " on ") +
+    const std::string label = std::string(label_) +
+                              (login.user.empty() ? "" : login.user + " on ") +
                               login.origin.substr(login.origin.find("://") + 3);
     auto* call =
         AnyCall::start(kUnlockingCall, [this, login, done](GAsyncResult* result, GError** error) {
@@ -133,9 +154,8 @@ class SecretServiceLogins : public LoginStore {
           if (saved) drop_other_actions(login);
           done(saved);
         });
-    secret_password_storev(&kLoginSchema, attributes.get(), SECRET_COLLECTION_DEFAULT,
-                           label.c_str(), password.c_str(), call->cancellable.get(), &AnyCall::done,
-                           call);
+    secret_password_storev(&schema_, attributes.get(), SECRET_COLLECTION_DEFAULT, label.c_str(),
+                           password.c_str(), call->cancellable.get(), &AnyCall::done, call);
   }
 
   void find(const std::string& origin,
@@ -159,8 +179,8 @@ class SecretServiceLogins : public LoginStore {
       done(std::move(found));
     });
     // Locked items too: their attributes are readable, and the pick unlocks them.
-    secret_password_searchv(&kLoginSchema, attributes.get(), SECRET_SEARCH_ALL,
-                            call->cancellable.get(), &AnyCall::done, call);
+    secret_password_searchv(&schema_, attributes.get(), SECRET_SEARCH_ALL, call->cancellable.get(),
+                            &AnyCall::done, call);
   }
 
   void password(const SavedLogin& login,
@@ -180,8 +200,8 @@ class SecretServiceLogins : public LoginStore {
       done(text);
       wipe(text);
     });
-    secret_password_lookupv(&kLoginSchema, attributes.get(), call->cancellable.get(),
-                            &AnyCall::done, call);
+    secret_password_lookupv(&schema_, attributes.get(), call->cancellable.get(), &AnyCall::done,
+                            call);
   }
 
   void remove(const SavedLogin& login, std::function<void(bool)> done) override {
@@ -195,11 +215,14 @@ class SecretServiceLogins : public LoginStore {
       secret_password_clear_finish(result, error);
       done(*error == nullptr);
     });
-    secret_password_clearv(&kLoginSchema, attributes.get(), call->cancellable.get(), &AnyCall::done,
+    secret_password_clearv(&schema_, attributes.get(), call->cancellable.get(), &AnyCall::done,
                            call);
   }
 
  private:
+  const SecretSchema& schema_;
+  const char* label_;  // what the keyring shows the item as, before its user and host
+
   // A user signs in to one origin with one password, wherever its forms post.
   void drop_other_actions(const SavedLogin& login) {
     OwnedTable attributes = attributes_of(login.origin, &login.user);
@@ -213,15 +236,20 @@ class SecretServiceLogins : public LoginStore {
         }
       }
     });
-    secret_password_searchv(&kLoginSchema, attributes.get(), SECRET_SEARCH_ALL,
-                            call->cancellable.get(), &AnyCall::done, call);
+    secret_password_searchv(&schema_, attributes.get(), SECRET_SEARCH_ALL, call->cancellable.get(),
+                            &AnyCall::done, call);
   }
 };
 
 }  // namespace
 
 LoginStore& desktop_login_store() {
-  static SecretServiceLogins store;
+  static SecretServiceLogins store(kLoginSchema, "Kestrivane: ");
+  return store;
+}
+
+LoginStore& sync_login_store() {
+  static SecretServiceLogins store(kSyncLoginSchema, "Kestrivane favourites sync: ");
   return store;
 }
 

@@ -40,6 +40,9 @@ class LoginStore {
 
 // The desktop's Secret Service, through libsecret.
 LoginStore& desktop_login_store();
+// The same, for the favourites sync server's password: kept apart from the pages' logins,
+// so that no page is offered it and saving either never drops the other.
+LoginStore& sync_login_store();
 
 // "scheme://host[:port]" split up, the port always given; false for anything else.
 struct OriginParts {

@@ -26,6 +26,7 @@ void add_to_favorites(Form1& form, FavoritesHost& host) {
   frmFav& window = load_favorites_window(host);
   window.items().add_item(entry.raw());
   window.changed = true;
+  host.favorites_changed();
 }
 
 }  // namespace kv

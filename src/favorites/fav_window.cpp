@@ -5,6 +5,7 @@
 
 #include "browser/form1.h"
 #include "desktop/guarded.h"
+#include "favorites/fav_list_sync.h"
 #include "favorites/favorites_host.h"
 #include "favorites/frm_fav.h"
 #include "favorites/module1.h"
@@ -19,7 +20,11 @@ void attach_window_handlers(frmFav& window, FavoritesHost& host) {
       [&window, &host](const Gtk::TreeModel::Path&, Gtk::TreeViewColumn*) {
         open_favorite(window, host);
       });
-  window.cmdRemove.signal_clicked().connect([&window] { remove_favorite(window); });
+  window.cmdRemove.signal_clicked().connect([&window, &host] {
+    const std::size_t before = window.items().count();
+    remove_favorite(window);
+    if (window.items().count() != before) guarded([&] { host.favorites_changed(); });
+  });
   window.cmdClose.signal_clicked().connect([&window, &host] { close_favorites(window, host); });
   // No frame, no close box; an unload by any other way saves nothing, as it always did.
   window.signal_delete_event().connect(
@@ -44,6 +49,10 @@ frmFav& load_favorites_window(FavoritesHost& host) {
   });
   guarded([&] { window.cmdGoToFav.set_sensitive(false); });
   window.changed = false;
+  // A sync may write fav.Dat while the window holds the list: the window follows it.
+  if (window.file_read != Module1::FileRead::kUnreadable && host.syncs_favorites()) {
+    guarded([&] { follow_synced_favorites(window, host); });
+  }
   return window;
 }
 
@@ -86,7 +95,13 @@ void close_favorites(frmFav& window, FavoritesHost& host) {
   bool nothing_to_write = false;
   guarded([&] { nothing_to_write = window.items().count() == 0 && !window.changed; });
   if (!unread && !nothing_to_write) {
-    guarded([&] { Module1::SaveListToFile(window.items(), host.favorites_file()); });
+    guarded([&] {
+      if (window.synced_lines) {
+        save_synced_favorites(window, host.favorites_file());
+      } else {
+        Module1::SaveListToFile(window.items(), host.favorites_file());
+      }
+    });
   }
   guarded([&] { host.unload_favorites_window(); });
 }
@@ -98,7 +113,11 @@ void save_favorites_at_end(FavoritesHost& host) {
     return;
   }
   guarded([&] {
-    if (Module1::SaveListToFile(window->items(), host.favorites_file())) window->changed = false;
+    if (window->synced_lines) {
+      save_synced_favorites(*window, host.favorites_file());
+    } else if (Module1::SaveListToFile(window->items(), host.favorites_file())) {
+      window->changed = false;
+    }
   });
 }
 

@@ -36,6 +36,13 @@ class FavoritesHost {
   virtual DesktopServices& services() = 0;
   // The full path of fav.Dat.
   [[nodiscard]] virtual std::string favorites_file() const = 0;
+
+  // Whether favourites sync is set up: the favourites window then keeps in step with
+  // what a sync writes to fav.Dat.
+  [[nodiscard]] virtual bool syncs_favorites() const { return false; }
+  // The favourites changed here (an entry added or removed, an import): where sync is
+  // set up, it takes them to the server soon.
+  virtual void favorites_changed() {}
 };
 
 }  // namespace kv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <giomm/filemonitor.h>
 #include <gtkmm/button.h>
 #include <gtkmm/fixed.h>
 #include <gtkmm/scrolledwindow.h>
@@ -7,6 +8,8 @@
 #include <gtkmm/window.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "favorites/list1_items.h"
 #include "favorites/module1.h"
@@ -39,6 +42,10 @@ class frmFav : public Gtk::Window {  // NOLINT(readability-identifier-naming): t
   // What the last load found in fav.Dat, and whether the list has been changed since.
   Module1::FileRead file_read = Module1::FileRead::kMissing;
   bool changed = false;
+  // While favourites sync is set up: fav.Dat's lines as the window last read or wrote
+  // them, and the watch on the file (see fav_list_sync.h).
+  std::optional<std::vector<std::string>> synced_lines;
+  Glib::RefPtr<Gio::FileMonitor> fav_dat_watch;
 
   // The selection changes that the user made (a click or an arrow key), as a list
   // box's Click event: not the selection that the list view makes of its own accord

@@ -197,6 +197,7 @@ void ImportExport::finish_import() {
     added = run->summary.addresses.size();
   }
   window_->lblSummary.set_text(import_summary_text(run->summary, added));
+  if (run->summary.imported > 0 || added > 0) host_.favorites_changed();
 }
 
 void ImportExport::export_favorites() {

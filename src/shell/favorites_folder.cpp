@@ -110,7 +110,7 @@ void sort_by_name(std::vector<Named>& items) {
 }
 
 FolderLink read_link(const std::string& folder, const Named& item) {
-  FolderLink link{without_extension(item.shown), ""};
+  FolderLink link{without_extension(item.shown), "", item.file_name};
   const auto text = read_head(folder + "/" + item.file_name);
   if (!text) return link;
   if (ends_with_nocase(item.file_name, ".url")) {

@@ -9,8 +9,9 @@ namespace kv {
 
 // A link file of the favourites folder: its display name and the address it points to.
 struct FolderLink {
-  std::string name;     // UTF-8
-  std::string address;  // UTF-8; may be "" for a link file without an address
+  std::string name;       // UTF-8
+  std::string address;    // UTF-8; may be "" for a link file without an address
+  std::string file_name;  // as on disk
 };
 
 // What a favourites folder holds, sorted by name as a file manager would.

@@ -121,10 +121,10 @@ TEST(FolderPages, EverythingFromFilesIsEscapedAndOnlySafeAddressesAreLinks) {
   listing.readable = true;
   listing.subfolders = {"a&b"};
   listing.subfolder_names = {"a&b"};
-  listing.links = {{"<script>alert(1)</script>", "http://x.test/?a=1&b=\"2\""},
-                   {"evil", "javascript:alert(1)"},
-                   {"data", "data:text/html,<b>x</b>"},
-                   {"none", ""}};
+  listing.links = {{"<script>alert(1)</script>", "http://x.test/?a=1&b=\"2\"", "s.url"},
+                   {"evil", "javascript:alert(1)", "evil.url"},
+                   {"data", "data:text/html,<b>x</b>", "data.url"},
+                   {"none", "", "none.url"}};
   const std::string html = favorites_page({CSIDL_FAVORITES, {"Top"}}, listing);
   EXPECT_EQ(html.find("<script>"), std::string::npos);
   EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);

@@ -20,6 +20,9 @@ class TestCertificate {
   TestCertificate& operator=(TestCertificate&&) = delete;
 
   [[nodiscard]] GTlsCertificate* get() const { return certificate_; }
+  // The certificate and its key as PEM files, for a server of another program.
+  [[nodiscard]] std::string certificate_file() const { return dir_.file("cert.pem"); }
+  [[nodiscard]] std::string key_file() const { return dir_.file("key.pem"); }
 
  private:
   TempDir dir_;

@@ -124,6 +124,7 @@ InternetOptionsWindow::InternetOptionsWindow()
   tabSections.append_page(general_page_, "_General", true);
   tabSections.append_page(privacy_page_, "_Privacy", true);
   tabSections.append_page(content_page_, "Co_ntent", true);
+  tabSections.append_page(sync, "S_ync", true);
   layout_.pack_start(tabSections, Gtk::PACK_EXPAND_WIDGET);
   layout_.pack_start(lblMessage, Gtk::PACK_SHRINK);
   layout_.pack_start(buttons_, Gtk::PACK_SHRINK);
@@ -164,6 +165,10 @@ bool InternetOptionsWindow::apply() {
   }
   if (!passwords.apply()) {
     lblMessage.set_text("The password settings could not be saved.");
+    return false;
+  }
+  if (!sync.apply()) {
+    lblMessage.set_text("The sync settings could not be saved.");
     return false;
   }
   lblMessage.set_text("");

@@ -14,12 +14,13 @@
 #include "app/options/content_blocking_section.h"
 #include "app/options/passwords_section.h"
 #include "app/options/site_permissions_section.h"
+#include "app/options/sync_section.h"
 
 namespace kv {
 
 // The Internet Options program's window: the home page that the browser's Home opens,
 // a button that clears the browsing history, one that deletes cookies and website
-// data, content blocking, and the sites' kept permissions.
+// data, content blocking, the sites' kept permissions, and favourites sync.
 class InternetOptionsWindow : public Gtk::Window {
  public:
   InternetOptionsWindow();
@@ -33,11 +34,12 @@ class InternetOptionsWindow : public Gtk::Window {
   Gtk::Button cmdUseDefault, cmdClearHistory, cmdDeleteWebsiteData, cmdOk, cmdCancel, cmdApply;
   Gtk::Label lblMessage;
   // "General": home page, history, website data; "Privacy": site permissions, passwords;
-  // "Content": content blocking.
+  // "Content": content blocking; "Sync": favourites sync.
   Gtk::Notebook tabSections;
   ContentBlockingSection content_blocking;
   SitePermissionsSection site_permissions;
   PasswordsSection passwords;
+  SyncSection sync;
 
  private:
   bool apply();
