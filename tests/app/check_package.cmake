@@ -29,6 +29,7 @@ endforeach()
 # Exactly these files, owned by root.
 set(expected
     usr/bin/kestrivane usr/bin/kestrivane-internet-options
+    usr/lib/kestrivane/web-process/libkv_web_process.so
     usr/share/applications/kestrivane.desktop
     usr/share/doc/kestrivane/changelog.gz usr/share/doc/kestrivane/copyright
     usr/share/icons/hicolor/scalable/apps/kestrivane.svg
