@@ -22,6 +22,7 @@
 #include "engine/control/page_focus_wait.h"
 #include "engine/control/page_print_requests.h"
 #include "engine/control/spare_view.h"
+#include "engine/control/unrecorded_page_files.h"
 #include "engine/control/user_mouse_requests.h"
 #include "engine/control/webkit_page_commands.h"
 #include "engine/control/window_request_address.h"
@@ -110,6 +111,7 @@ WebKitBrowser::WebKitBrowser(WebKitBrowser* related, bool private_profile) {
   area_->show();
   // First, so that its load-failed handler runs before any that stops the emission.
   if (!private_context_) record_completed_pages(view_);
+  if (private_context_) choose_page_files_unrecorded(view_);
   offer_certificate_exceptions(view_);
   show_ended_pages(view_);
   show_unreachable_pages(view_, g_network_monitor_get_default());
