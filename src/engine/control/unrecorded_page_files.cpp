@@ -1,5 +1,7 @@
 #include "engine/control/unrecorded_page_files.h"
 
+#include <glibmm/miscutils.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +27,9 @@ void prepare(Gtk::FileChooser& chooser, WebKitFileChooserRequest* request) {
   const gchar* const* chosen_before = webkit_file_chooser_request_get_selected_files(request);
   if (chosen_before != nullptr && chosen_before[0] != nullptr) {
     chooser.select_filename(chosen_before[0]);
+  } else {
+    // Not among the recent files of the user's other windows.
+    chooser.set_current_folder(Glib::get_home_dir());
   }
 }
 
@@ -35,7 +40,7 @@ gboolean on_run_file_chooser(WebKitWebView* view, WebKitFileChooserRequest* requ
   guarded([&] {
     const bool several = webkit_file_chooser_request_get_select_multiple(request) != FALSE;
     choose_files_unrecorded(
-        window_of(view), several ? "Open Files" : "Open File", Gtk::FILE_CHOOSER_ACTION_OPEN,
+        window_of(view), several ? "Select Files" : "Select File", Gtk::FILE_CHOOSER_ACTION_OPEN,
         [request](Gtk::FileChooser& chooser) { prepare(chooser, request); },
         [held](const ChosenFiles& chosen) {
           if (chosen.paths.empty()) {
