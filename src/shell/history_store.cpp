@@ -138,10 +138,12 @@ std::int64_t HistoryStore::record(const std::string& address, const std::string&
   }
   const std::int64_t visit = sqlite3_last_insert_rowid(db_);
   if (!pages_) use_pages();
+  const double weight = kind == VisitKind::kChosen ? frecency::kChosenWeight
+                        : kind == VisitKind::kLink ? frecency::kLinkWeight
+                                                   : 0;
   in_pages([&](HistoryPages& pages) {
-    return pages.visited(
-        address, title, seconds(when),
-        kind == VisitKind::kChosen ? frecency::kChosenWeight : frecency::kLinkWeight);
+    return pages.visited(address, title, seconds(when),
+                         repeated_.added_weight(address, seconds(when), weight));
   });
   return run("COMMIT") ? visit : (run("ROLLBACK"), 0);
 }
