@@ -170,5 +170,41 @@ TEST_F(PrivateTraces, ADownloadAndAFileAPageAskedForLeaveNoRecentFileAndNoRecord
   EXPECT_TRUE(recently_used(saved));
 }
 
+// Save As holds the program until it is answered: the user's answer comes from a timer.
+// The file it saved, once written.
+std::string save_page_as(test::EngineWindow& window, const std::string& path) {
+  sigc::connection answering = Glib::signal_timeout().connect(
+      [path] {
+        Gtk::Dialog* dialog = shown_file_dialog();
+        if (dialog == nullptr) return true;
+        chooser_of(dialog)->set_current_folder(Glib::path_get_dirname(path));
+        chooser_of(dialog)->set_current_name(Glib::path_get_basename(path));
+        test::press_key(*dialog, GDK_KEY_Return);
+        return false;
+      },
+      50);
+  window.browser->ExecWB(olecmd::kSaveAs, olecmd::kDoDefault);
+  answering.disconnect();
+  return run_until([&] { return exists(path) && !test::read_file(path).empty(); }) ? path : "";
+}
+
+TEST_F(PrivateTraces, APageSavedAsIsNotAmongTheRecentFiles) {
+  const std::string recent_before = recent_files_text();
+  {
+    test::EngineWindow window(true);
+    ASSERT_TRUE(window.load_uri(pages.url("/files.html")));
+    const std::string saved = save_page_as(window, folder.file("private.mhtml"));
+    ASSERT_FALSE(saved.empty());
+    EXPECT_FALSE(recently_used(saved));
+  }
+  EXPECT_EQ(recent_files_text(), recent_before) << "nothing was written";
+
+  test::EngineWindow window;
+  ASSERT_TRUE(window.load_uri(pages.url("/files.html")));
+  const std::string saved = save_page_as(window, folder.file("normal.mhtml"));
+  ASSERT_FALSE(saved.empty());
+  EXPECT_TRUE(recently_used(saved));
+}
+
 }  // namespace
 }  // namespace kv
