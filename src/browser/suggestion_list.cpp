@@ -3,6 +3,8 @@
 #include <gtkmm/box.h>
 #include <gtkmm/label.h>
 
+#include <algorithm>
+
 #include "desktop/control_name.h"
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
@@ -76,11 +78,15 @@ void SuggestionList::fill() {
     auto* named = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 0);
     Gtk::Label& title_cell = cell(text.main, Pango::ELLIPSIZE_END);
     set_font(title_cell, "Times New Roman", 11.25);
-    named->pack_start(title_cell);
+    // As long as the title, so that the host follows it; a long one gives way.
+    title_cell.set_hexpand(false);
+    named->pack_start(title_cell, Gtk::PACK_SHRINK);
     if (!text.host.empty()) {
       Gtk::Label& host_cell = cell(" \u2014 " + text.host, Pango::ELLIPSIZE_START);
       host_cell.set_hexpand(false);
-      host_cell.set_width_chars(-1);
+      // Whole up to kHostChars: the title gives way first.
+      const int chars = static_cast<int>(host_cell.get_text().size());
+      host_cell.set_width_chars(std::min(chars, kHostChars));
       host_cell.set_max_width_chars(kHostChars);
       set_font(host_cell, "Times New Roman", 11.25);
       named->pack_start(host_cell, Gtk::PACK_SHRINK);
