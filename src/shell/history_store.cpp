@@ -215,6 +215,7 @@ bool HistoryStore::forget(const std::string& address) {
     run("PRAGMA secure_delete = OFF");
     sqlite3_busy_timeout(db_, 0);
   }
+  if (forgotten) repeated_.forget(address);
   return forgotten;
 }
 
@@ -237,7 +238,10 @@ bool HistoryStore::clear() {
                                                                  : (run("ROLLBACK"), false));
   // Copies the zeroed pages into the file and empties the log; skipped while a reader
   // holds an older view, which the next checkpoint catches up with.
-  if (cleared) run("PRAGMA wal_checkpoint(TRUNCATE)");
+  if (cleared) {
+    run("PRAGMA wal_checkpoint(TRUNCATE)");
+    repeated_.clear();
+  }
   if (db_ != nullptr) {
     run("PRAGMA secure_delete = OFF");
     sqlite3_busy_timeout(db_, 0);

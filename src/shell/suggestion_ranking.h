@@ -52,6 +52,9 @@ class RepeatedVisits {
   static constexpr std::int64_t kWindowSeconds = 60;
   // The weight that a visit at `when` (seconds) of `weight` adds to the page's rank.
   double added_weight(const std::string& address, std::int64_t when, double weight);
+  // The page's visits, or all, went out of the history: the next visit counts in full.
+  void forget(const std::string& address) { recent_.erase(address); }
+  void clear() { recent_.clear(); }
 
  private:
   struct Counted {

@@ -147,6 +147,10 @@ TEST_F(Suggestions, RepeatedVisitsWithinAMinuteCountOnceAndAPagesOwnMovesNotAtAl
                          VisitKind::kPageOwn),
             0);
   EXPECT_EQ(find("bank").back(), "http://own.test/bank");
+  // Taken out and visited again at once, a page counts anew.
+  ASSERT_TRUE(store.forget("http://once.test/bank"));
+  ASSERT_NE(store.record("http://once.test/bank", "Bank", at + std::chrono::seconds(1)), 0);
+  EXPECT_NEAR(rank_of(store, "bank", "http://once.test/bank"), once, 1e-3);
 }
 
 TEST_F(Suggestions, AHistoryFromBeforeGetsItsPagesOnceAndKeepsBeingRecordedAndRead) {
