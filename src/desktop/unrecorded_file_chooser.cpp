@@ -1,6 +1,7 @@
 #include "desktop/unrecorded_file_chooser.h"
 
 #include <glib.h>
+#include <glibmm/convert.h>
 #include <glibmm/main.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/messagedialog.h>
