@@ -2,6 +2,7 @@
 // that its page asks for and a download are chosen in its dialogs with the user's keys,
 // and the program is killed while the download runs. Nothing names them afterwards: not
 // the desktop's recently used files, not the record of unfinished downloads.
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 

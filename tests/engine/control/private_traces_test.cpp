@@ -3,7 +3,9 @@
 // pages ask for, and no record of its downloads. Against the real engine and the real
 // file dialogs, answered as a user answers them; a normal window shows that the checks
 // see what the desktop keeps.
+#include <glibmm/convert.h>
 #include <glibmm/main.h>
+#include <glibmm/miscutils.h>
 #include <gtest/gtest.h>
 #include <gtkmm/filechooserdialog.h>
 
