@@ -3,12 +3,19 @@
 #include <gtkmm/box.h>
 #include <gtkmm/label.h>
 
+#include <algorithm>
+
 #include "desktop/control_name.h"
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
+#include "desktop/page_title.h"
 #include "desktop/widget_style.h"
 
 namespace kv {
 namespace {
+
+// A host longer than this is cut at its start, where its least telling labels are.
+constexpr int kHostChars = 30;
 
 Gtk::Label& cell(const Glib::ustring& text, Pango::EllipsizeMode ellipsize) {
   auto* label = Gtk::make_managed<Gtk::Label>(text);
@@ -20,6 +27,22 @@ Gtk::Label& cell(const Glib::ustring& text, Pango::EllipsizeMode ellipsize) {
 }
 
 }  // namespace
+
+SuggestionText suggestion_text(const Suggestion& suggestion) {
+  const std::string title = shown_title(suggestion.title);
+  // A title that reads like an address would pass for an address it is not.
+  if (title.empty() || reads_like_address(title)) {
+    return {suggestion.address, "", suggestion.address};
+  }
+  std::string host;
+  if (const OwnedUri uri{g_uri_parse(suggestion.address.c_str(), G_URI_FLAGS_NONE, nullptr)}) {
+    if (const char* name = g_uri_get_host(uri.get()); name != nullptr && *name != '\0') {
+      host = name;
+      if (g_uri_get_port(uri.get()) > 0) host += ":" + std::to_string(g_uri_get_port(uri.get()));
+    }
+  }
+  return {title, host, title + ", " + suggestion.address};
+}
 
 SuggestionList::SuggestionList() : Gtk::Window(Gtk::WINDOW_POPUP) {
   set_control_name(*this, "lstSuggestions");
@@ -50,20 +73,32 @@ void SuggestionList::fill() {
     auto* line = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 12);
     line->set_homogeneous(true);
     line->set_border_width(3);
-    const Glib::ustring title = suggestion.title.empty() ? suggestion.address : suggestion.title;
-    Gtk::Label& title_cell = cell(title, Pango::ELLIPSIZE_END);
+    const SuggestionText text = suggestion_text(suggestion);
+    // The title, and after it the page's true host, which a long title cannot push out.
+    auto* named = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 0);
+    Gtk::Label& title_cell = cell(text.main, Pango::ELLIPSIZE_END);
     set_font(title_cell, "Times New Roman", 11.25);
+    // As long as the title, so that the host follows it; a long one gives way.
+    title_cell.set_hexpand(false);
+    named->pack_start(title_cell, Gtk::PACK_SHRINK);
+    if (!text.host.empty()) {
+      Gtk::Label& host_cell = cell(" \u2014 " + text.host, Pango::ELLIPSIZE_START);
+      host_cell.set_hexpand(false);
+      // Whole up to kHostChars: the title gives way first.
+      const int chars = static_cast<int>(host_cell.get_text().size());
+      host_cell.set_width_chars(std::min(chars, kHostChars));
+      host_cell.set_max_width_chars(kHostChars);
+      set_font(host_cell, "Times New Roman", 11.25);
+      named->pack_start(host_cell, Gtk::PACK_SHRINK);
+    }
     Gtk::Label& address_cell = cell(suggestion.address, Pango::ELLIPSIZE_MIDDLE);
     set_font(address_cell, "Arial", 9);
     // Dimmed as the theme dims, so that it stays readable on a chosen row.
     address_cell.get_style_context()->add_class("dim-label");
-    line->pack_start(title_cell);
+    line->pack_start(*named);
     line->pack_start(address_cell);
     row->add(*line);
-    // Read out as "title, address", or the address alone when the page has no title.
-    set_accessible_name(*row, suggestion.title.empty()
-                                  ? Glib::ustring(suggestion.address)
-                                  : Glib::ustring(suggestion.title + ", " + suggestion.address));
+    set_accessible_name(*row, text.spoken);
     row->show_all();
     list_.append(*row);
   }

@@ -6,15 +6,26 @@
 #include <sigc++/signal.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "shell/suggestion_ranking.h"
 
 namespace kv {
 
+// What a row says: its main text (the page's title, or its address when the title is
+// missing or reads like an address), the true host shown after a title, and the name
+// that assistive technology reads out.
+struct SuggestionText {
+  std::string main;
+  std::string host;
+  std::string spoken;
+};
+SuggestionText suggestion_text(const Suggestion& suggestion);
+
 // The list that drops down below the address box as the user types: a pop-up window of
 // its own, which never takes the keyboard focus from the box. Each row shows a page's
-// title and its address, and is named by both for assistive technology.
+// title with its host, and its address, and is named by both for assistive technology.
 class SuggestionList : public Gtk::Window {
  public:
   SuggestionList();

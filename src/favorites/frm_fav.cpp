@@ -11,6 +11,7 @@
 
 #include "desktop/control_name.h"
 #include "desktop/mnemonic.h"
+#include "desktop/page_title.h"
 #include "desktop/widget_style.h"
 #include "desktop/win_units.h"
 
@@ -67,7 +68,8 @@ std::string shown_part(std::string_view text) {
 // The text cell of a row, straight from List1's entries.
 void show_row(GtkTreeViewColumn* /*column*/, GtkCellRenderer* cell, GtkTreeModel* /*model*/,
               GtkTreeIter* iter, gpointer items) {
-  const std::string text = shown_part(static_cast<const List1Items*>(items)->text_at(iter));
+  const std::string text =
+      shown_part(shown_title(static_cast<const List1Items*>(items)->text_at(iter)));
   g_object_set(cell, "text", text.c_str(), nullptr);
 }
 

@@ -5,6 +5,7 @@
 #include <glibmm/datetime.h>
 
 #include "desktop/glib_handles.h"
+#include "desktop/page_title.h"
 
 namespace kv {
 namespace {
@@ -147,10 +148,10 @@ std::string favorites_page(const ShellFolder& folder, const FolderListing& listi
     ShellFolder inner = folder;
     inner.path.push_back(listing.subfolders[i]);
     html += "<li><a class=\"name folder\" href=\"" + html_escape(folder_uri(inner)) + "\">" +
-            html_escape(valid_utf8(listing.subfolder_names[i])) + "</a></li>";
+            html_escape(shown_title(listing.subfolder_names[i])) + "</a></li>";
   }
   for (const FolderLink& link : listing.links) {
-    html += "<li>" + link_or_text(link.address, link.name, "name");
+    html += "<li>" + link_or_text(link.address, shown_title(link.name), "name");
     html += link.address.empty() ? "<span class=\"address note\">(no address)</span>"
                                  : link_or_text(link.address, link.address, "address");
     html += "</li>";
@@ -177,10 +178,9 @@ std::string history_page(const HistoryReading& reading, HistoryStore::Clock::tim
   for (const HistoryDay& day : reading.days) {
     html += "<h2>" + html_escape(day_label(day, now)) + "</h2><ul>";
     for (const HistoryEntry& entry : day.entries) {
-      html +=
-          "<li>" +
-          link_or_text(entry.address, entry.title.empty() ? entry.address : entry.title, "name") +
-          link_or_text(entry.address, entry.address, "address") + "</li>";
+      const std::string title = shown_title(entry.title);
+      html += "<li>" + link_or_text(entry.address, title.empty() ? entry.address : title, "name") +
+              link_or_text(entry.address, entry.address, "address") + "</li>";
     }
     html += "</ul>";
   }

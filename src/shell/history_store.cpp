@@ -138,10 +138,12 @@ std::int64_t HistoryStore::record(const std::string& address, const std::string&
   }
   const std::int64_t visit = sqlite3_last_insert_rowid(db_);
   if (!pages_) use_pages();
+  const double weight = kind == VisitKind::kChosen ? frecency::kChosenWeight
+                        : kind == VisitKind::kLink ? frecency::kLinkWeight
+                                                   : 0;
   in_pages([&](HistoryPages& pages) {
-    return pages.visited(
-        address, title, seconds(when),
-        kind == VisitKind::kChosen ? frecency::kChosenWeight : frecency::kLinkWeight);
+    return pages.visited(address, title, seconds(when),
+                         repeated_.added_weight(address, seconds(when), weight));
   });
   return run("COMMIT") ? visit : (run("ROLLBACK"), 0);
 }
@@ -213,6 +215,7 @@ bool HistoryStore::forget(const std::string& address) {
     run("PRAGMA secure_delete = OFF");
     sqlite3_busy_timeout(db_, 0);
   }
+  if (forgotten) repeated_.forget(address);
   return forgotten;
 }
 
@@ -235,7 +238,10 @@ bool HistoryStore::clear() {
                                                                  : (run("ROLLBACK"), false));
   // Copies the zeroed pages into the file and empties the log; skipped while a reader
   // holds an older view, which the next checkpoint catches up with.
-  if (cleared) run("PRAGMA wal_checkpoint(TRUNCATE)");
+  if (cleared) {
+    run("PRAGMA wal_checkpoint(TRUNCATE)");
+    repeated_.clear();
+  }
   if (db_ != nullptr) {
     run("PRAGMA secure_delete = OFF");
     sqlite3_busy_timeout(db_, 0);

@@ -33,8 +33,10 @@ struct HistoryDay {
 
 // How the user came to a page: it weighs in the address box's suggestions.
 enum class VisitKind {
-  kLink,    // a link followed, a page's own move, Back or Forward
-  kChosen,  // an address typed or chosen (a favourite, a suggestion, Home)
+  kLink,     // a link the user followed, their Back, Forward or Refresh
+  kChosen,   // an address typed or chosen (a favourite, a suggestion, Home)
+  kPageOwn,  // the page's own move (a script, a reload, a refresh, a form it sent itself):
+             // in the history, but no weight in the suggestions
 };
 
 class HistoryPages;
@@ -59,7 +61,8 @@ class HistoryStore {
   HistoryStore& operator=(HistoryStore&&) = delete;
   ~HistoryStore();
 
-  // Adds one visit; its id, or 0 when it was skipped. Never throws.
+  // Adds one visit; its id, or 0 when it was skipped. Never throws. Visits of one address
+  // within a minute weigh in the suggestions once, as the weightiest of them.
   std::int64_t record(const std::string& address, const std::string& title, Clock::time_point when,
                       VisitKind kind = VisitKind::kLink);
   // Gives a recorded visit its title (pages often name themselves after they complete);
@@ -104,6 +107,7 @@ class HistoryStore {
   sqlite3_stmt* purge_ = nullptr;
   sqlite3_stmt* retitle_ = nullptr;
   std::chrono::steady_clock::time_point last_purge_{};
+  RepeatedVisits repeated_;
   // Absent while a database from before could not be given its pages yet.
   std::unique_ptr<HistoryPages> pages_;
   const std::atomic<bool>* stop_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <unordered_map>
 
 #include "shell/text_folding.h"
@@ -69,11 +70,36 @@ double of_visit(std::int64_t when, double weight) {
 }
 
 double add(double a, double b) {
+  // A page only ever reached by its own moves has no rank yet.
+  if (std::isinf(a) && a < 0) return b;
+  if (std::isinf(b) && b < 0) return a;
   const double high = std::max(a, b);
   return high + std::log2(1 + std::exp2(std::min(a, b) - high));
 }
 
 }  // namespace frecency
+
+double RepeatedVisits::added_weight(const std::string& address, std::int64_t when, double weight) {
+  // Visits long gone are let go of now and then, so that the map stays small.
+  if (when - last_sweep_ > kWindowSeconds || when < last_sweep_) {
+    std::erase_if(recent_, [when](const auto& entry) {
+      return std::abs(when - entry.second.when) >= kWindowSeconds;
+    });
+    last_sweep_ = when;
+  }
+  const auto [found, added] = recent_.try_emplace(address, Counted{when, weight});
+  if (added) return weight;
+  Counted& counted = found->second;
+  if (std::abs(when - counted.when) >= kWindowSeconds) {
+    counted = {when, weight};
+    return weight;
+  }
+  if (weight <= counted.weight) return 0;
+  // Its share beyond the weight already counted.
+  const double more = weight - counted.weight;
+  counted.weight = weight;
+  return more;
+}
 
 double favourite_rank(std::int64_t now) {
   return frecency::of_visit(now - kTwoWeeks, frecency::kChosenWeight);

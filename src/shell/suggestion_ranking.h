@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kv {
@@ -42,6 +43,27 @@ inline constexpr double kChosenWeight = 4;
 double of_visit(std::int64_t when, double weight);
 double add(double a, double b);
 }  // namespace frecency
+
+// Visits of one address within a minute of the one that counted are one visit, of the
+// greatest weight among them: a page that reloads itself, or a user's Refresh, adds
+// nothing, and an address chosen right after its link was followed weighs as chosen.
+class RepeatedVisits {
+ public:
+  static constexpr std::int64_t kWindowSeconds = 60;
+  // The weight that a visit at `when` (seconds) of `weight` adds to the page's rank.
+  double added_weight(const std::string& address, std::int64_t when, double weight);
+  // The page's visits, or all, went out of the history: the next visit counts in full.
+  void forget(const std::string& address) { recent_.erase(address); }
+  void clear() { recent_.clear(); }
+
+ private:
+  struct Counted {
+    std::int64_t when = 0;
+    double weight = 0;
+  };
+  std::unordered_map<std::string, Counted> recent_;
+  std::int64_t last_sweep_ = 0;
+};
 
 // The favourites, or a window's typed addresses, folded once for matching.
 class SuggestionEntries {

@@ -64,7 +64,7 @@ TEST(FileClose, AsksWhileADownloadRunsAndCancelKeepsTheProgramAndTheDownload) {
   const std::string saved = folder.file("report.zip");
   use_download_desktop(
       [saved](const SaveQuestion&, auto answer) {
-        Glib::signal_idle().connect_once([answer, saved] { answer(saved); });
+        Glib::signal_idle().connect_once([answer, saved] { answer(SaveAnswer{saved}); });
       },
       [](const std::string&) { return true; });
   test::DownloadServer files;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "shell/history_store.h"
@@ -106,6 +107,50 @@ TEST_F(Suggestions, HostsThatBeginWithTheTextFirstThenRecentChosenAndKeptPagesOn
   // Taken out of the history, it is found no more.
   ASSERT_TRUE(store.forget("http://new.test/birds"));
   EXPECT_TRUE(find("world").empty());
+}
+
+// A page's rank in the list, as the store gives it.
+double rank_of(HistoryStore& store, const std::string& typed, const std::string& address) {
+  for (const Suggestion& row : store.suggestions(parse_typed(typed), kSuggestionRows)) {
+    if (row.address == address) return row.rank;
+  }
+  return std::nan("");
+}
+
+TEST_F(Suggestions, RepeatedVisitsWithinAMinuteCountOnceAndAPagesOwnMovesNotAtAll) {
+  const auto at = now - hours(1);
+  ASSERT_NE(store.record("http://once.test/bank", "Bank", at), 0);
+  ASSERT_NE(store.record("http://chosen.test/bank", "Bank", at, VisitKind::kChosen), 0);
+  // A page that goes to itself forty times, a user who presses Refresh forty times, a
+  // link followed and then the same address typed: each one visit.
+  ASSERT_NE(store.record("http://promo.test/bank", "Bank", at), 0);
+  for (int i = 1; i <= 40; ++i) {
+    ASSERT_NE(store.record("http://promo.test/bank", "Bank", at + std::chrono::seconds(i),
+                           VisitKind::kPageOwn),
+              0);
+    ASSERT_NE(store.record("http://refreshed.test/bank", "Bank", at + std::chrono::seconds(i)), 0);
+  }
+  ASSERT_NE(store.record("http://typed.test/bank", "Bank", at), 0);
+  ASSERT_NE(store.record("http://typed.test/bank", "Bank", at + std::chrono::seconds(5),
+                         VisitKind::kChosen),
+            0);
+  const double once = rank_of(store, "bank", "http://once.test/bank");
+  EXPECT_NEAR(rank_of(store, "bank", "http://promo.test/bank"), once, 1e-3);
+  EXPECT_NEAR(rank_of(store, "bank", "http://refreshed.test/bank"), once, 1e-3);
+  EXPECT_NEAR(rank_of(store, "bank", "http://typed.test/bank"),
+              rank_of(store, "bank", "http://chosen.test/bank"), 1e-3);
+  // A minute on, a visit counts again; a page's own moves never do.
+  ASSERT_NE(store.record("http://refreshed.test/bank", "Bank", at + std::chrono::minutes(2)), 0);
+  EXPECT_GT(rank_of(store, "bank", "http://refreshed.test/bank"), once + 0.9);
+  ASSERT_NE(store.record("http://own.test/bank", "Bank", at, VisitKind::kPageOwn), 0);
+  ASSERT_NE(store.record("http://own.test/bank", "Bank", at + std::chrono::minutes(2),
+                         VisitKind::kPageOwn),
+            0);
+  EXPECT_EQ(find("bank").back(), "http://own.test/bank");
+  // Taken out and visited again at once, a page counts anew.
+  ASSERT_TRUE(store.forget("http://once.test/bank"));
+  ASSERT_NE(store.record("http://once.test/bank", "Bank", at + std::chrono::seconds(1)), 0);
+  EXPECT_NEAR(rank_of(store, "bank", "http://once.test/bank"), once, 1e-3);
 }
 
 TEST_F(Suggestions, AHistoryFromBeforeGetsItsPagesOnceAndKeepsBeingRecordedAndRead) {

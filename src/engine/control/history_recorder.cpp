@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
+#include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
 #include "desktop/object_state.h"
+#include "desktop/page_title.h"
 #include "shell/history_store.h"
 
 namespace kv {
@@ -17,11 +19,16 @@ constexpr const char* kStateKey = "kv-history-load";
 struct LoadState {
   bool failed = false;
   // How the page being loaded was reached; it weighs in the address box's suggestions.
-  VisitKind kind = VisitKind::kLink;
+  VisitKind kind = VisitKind::kPageOwn;
   // The last navigation decided on: frames decide too, so it counts only for a load of
   // the same address.
   std::string decided_uri;
-  VisitKind decided_kind = VisitKind::kLink;
+  VisitKind decided_kind = VisitKind::kPageOwn;
+  // What the program asked for on the user's behalf, until its navigation is decided.
+  std::string users_uri;
+  VisitKind users_kind = VisitKind::kLink;
+  // Where the load started: a redirect to another host is that host's doing.
+  std::string started_host;
   std::int64_t untitled_visit = 0;
   std::string untitled_address;
 };
@@ -30,16 +37,31 @@ std::string text_or_empty(const char* text) {
   return text != nullptr ? text : "";
 }
 
+std::string host_of(const std::string& address) {
+  const OwnedUri uri(g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr));
+  const char* host = uri ? g_uri_get_host(uri.get()) : nullptr;
+  return host != nullptr ? host : "";
+}
+
 void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
   auto* state = static_cast<LoadState*>(data);
   if (event == WEBKIT_LOAD_STARTED) {
     state->failed = false;
     state->untitled_visit = 0;
-    state->kind = text_or_empty(webkit_web_view_get_uri(view)) == state->decided_uri
-                      ? state->decided_kind
-                      : VisitKind::kLink;
+    const std::string address = text_or_empty(webkit_web_view_get_uri(view));
+    state->kind = address == state->decided_uri ? state->decided_kind : VisitKind::kPageOwn;
+    state->started_host = host_of(address);
   }
-  if (event != WEBKIT_LOAD_FINISHED || state->failed) return;
+  // Where the user's choice leads on its own site is still their choice; another site's
+  // page is not.
+  if (event == WEBKIT_LOAD_REDIRECTED && state->kind == VisitKind::kChosen &&
+      host_of(text_or_empty(webkit_web_view_get_uri(view))) != state->started_host) {
+    state->kind = VisitKind::kLink;
+  }
+  if (event != WEBKIT_LOAD_FINISHED) return;
+  // An expectation that no navigation met lives no longer than the next load.
+  state->users_uri.clear();
+  if (state->failed) return;
   guarded([view, state] {
     const std::string address = text_or_empty(webkit_web_view_get_uri(view));
     // The engine's own error page for a failed load stands under the failed address, but
@@ -49,7 +71,7 @@ void on_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer data) 
         !recorded_in_history(address)) {
       return;
     }
-    const std::string title = text_or_empty(webkit_web_view_get_title(view));
+    const std::string title = shown_title(text_or_empty(webkit_web_view_get_title(view)));
     const std::int64_t visit =
         browsing_history().record(address, title, HistoryStore::Clock::now(), state->kind);
     if (visit != 0 && title.empty()) {
@@ -64,7 +86,7 @@ void on_title(WebKitWebView* view, GParamSpec* /*property*/, gpointer data) {
   auto* state = static_cast<LoadState*>(data);
   if (state->untitled_visit == 0) return;
   guarded([view, state] {
-    const std::string title = text_or_empty(webkit_web_view_get_title(view));
+    const std::string title = shown_title(text_or_empty(webkit_web_view_get_title(view)));
     if (title.empty()) return;
     if (text_or_empty(webkit_web_view_get_uri(view)) == state->untitled_address) {
       browsing_history().set_title(state->untitled_visit, title);
@@ -73,8 +95,22 @@ void on_title(WebKitWebView* view, GParamSpec* /*property*/, gpointer data) {
   });
 }
 
-// The program's own loads (an address typed or chosen, a favourite, Home) come as "other"
-// navigations; links, forms, Back, Forward and reloads say so.
+// How a navigation came about: the program's own load or history move for the user, a
+// click or key of the user's in the page, or else the page's own doing (a script, a
+// reload, a refresh, a form it sends itself), which the engine reports as it reports the
+// program's loads.
+VisitKind kind_of(WebKitNavigationAction* action, LoadState& state, const std::string& address) {
+  const WebKitNavigationType type = webkit_navigation_action_get_navigation_type(action);
+  if (!state.users_uri.empty() && address == state.users_uri &&
+      (type == WEBKIT_NAVIGATION_TYPE_OTHER || type == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD ||
+       type == WEBKIT_NAVIGATION_TYPE_RELOAD)) {
+    state.users_uri.clear();
+    return state.users_kind;
+  }
+  return webkit_navigation_action_is_user_gesture(action) != FALSE ? VisitKind::kLink
+                                                                   : VisitKind::kPageOwn;
+}
+
 gboolean on_decide_policy(WebKitWebView* /*view*/, WebKitPolicyDecision* decision,
                           WebKitPolicyDecisionType type, gpointer data) {
   if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
@@ -83,13 +119,12 @@ gboolean on_decide_policy(WebKitWebView* /*view*/, WebKitPolicyDecision* decisio
   // A redirect goes on with the navigation it came from.
   if (action == nullptr || webkit_navigation_action_is_redirect(action) != FALSE) return FALSE;
   auto* state = static_cast<LoadState*>(data);
-  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
-  state->decided_uri =
-      text_or_empty(request != nullptr ? webkit_uri_request_get_uri(request) : nullptr);
-  state->decided_kind =
-      webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_OTHER
-          ? VisitKind::kChosen
-          : VisitKind::kLink;
+  guarded([&] {
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    state->decided_uri =
+        text_or_empty(request != nullptr ? webkit_uri_request_get_uri(request) : nullptr);
+    state->decided_kind = kind_of(action, *state, state->decided_uri);
+  });
   return FALSE;  // others decide
 }
 
@@ -100,6 +135,13 @@ gboolean on_load_failed(WebKitWebView* /*view*/, WebKitLoadEvent /*event*/, gcha
 }
 
 }  // namespace
+
+void expect_users_navigation(WebKitWebView* view, const std::string& address, VisitKind kind) {
+  auto* state = attached_state<LoadState>(view, kStateKey);
+  if (state == nullptr) return;
+  state->users_uri = address;
+  state->users_kind = kind;
+}
 
 bool recorded_in_history(const std::string& address) {
   const char* scheme = g_uri_peek_scheme(address.c_str());

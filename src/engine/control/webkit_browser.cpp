@@ -11,6 +11,7 @@
 
 #include "desktop/guarded.h"
 #include "desktop/internet_settings.h"
+#include "desktop/page_title.h"
 #include "engine/control/content_blocking_views.h"
 #include "engine/control/history_recorder.h"
 #include "engine/control/kept_selection.h"
@@ -65,6 +66,12 @@ bool is_editing_command(std::int32_t cmd) {
     default:
       return false;
   }
+}
+
+// The user's Back or Forward to `item` (none when there is nowhere to go).
+void expect_users_history_move(WebKitWebView* view, WebKitBackForwardListItem* item) {
+  const char* address = item != nullptr ? webkit_back_forward_list_item_get_uri(item) : nullptr;
+  if (address != nullptr) expect_users_navigation(view, address, VisitKind::kLink);
 }
 
 // Live views by their group: related views share one web process.
@@ -185,8 +192,12 @@ void WebKitBrowser::Navigate(const Glib::ustring& url) {
   // A script address would run in the shown page, and an alert it raised would hold the
   // page (and every later navigation) until answered; the control navigates to pages only.
   if (is_script_address(url)) return;
-  go_as_user(
-      [view = view_, address = url.raw()] { webkit_web_view_load_uri(view, address.c_str()); });
+  go_as_user([view = view_, address = url.raw()] {
+    webkit_web_view_load_uri(view, address.c_str());
+    // The view holds the address as the engine will request it.
+    const char* requested = webkit_web_view_get_uri(view);
+    expect_users_navigation(view, requested != nullptr ? requested : address, VisitKind::kChosen);
+  });
 }
 
 void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& item_id_list) {
@@ -195,10 +206,18 @@ void WebKitBrowser::Navigate2(const std::vector<std::uint8_t>& item_id_list) {
 }
 
 void WebKitBrowser::GoBack() {
-  go_as_user([view = view_] { webkit_web_view_go_back(view); });
+  go_as_user([view = view_] {
+    expect_users_history_move(
+        view, webkit_back_forward_list_get_back_item(webkit_web_view_get_back_forward_list(view)));
+    webkit_web_view_go_back(view);
+  });
 }
 void WebKitBrowser::GoForward() {
-  go_as_user([view = view_] { webkit_web_view_go_forward(view); });
+  go_as_user([view = view_] {
+    expect_users_history_move(view, webkit_back_forward_list_get_forward_item(
+                                        webkit_web_view_get_back_forward_list(view)));
+    webkit_web_view_go_forward(view);
+  });
 }
 void WebKitBrowser::GoHome() {
   Navigate(configured_home_page());
@@ -207,7 +226,11 @@ void WebKitBrowser::Stop() {
   webkit_web_view_stop_loading(view_);
 }
 void WebKitBrowser::Refresh() {
-  go_as_user([view = view_] { webkit_web_view_reload(view); });
+  go_as_user([view = view_] {
+    const char* shown = webkit_web_view_get_uri(view);
+    if (shown != nullptr) expect_users_navigation(view, shown, VisitKind::kLink);
+    webkit_web_view_reload(view);
+  });
 }
 
 void WebKitBrowser::go_as_user(const std::function<void()>& go) {
@@ -237,7 +260,8 @@ Glib::ustring WebKitBrowser::LocationURL() const {
 
 Glib::ustring WebKitBrowser::LocationName() const {
   const char* title = webkit_web_view_get_title(view_);
-  if (title != nullptr && *title != '\0') return title;
+  const std::string shown = shown_title(title != nullptr ? title : "");
+  if (!shown.empty()) return shown;
   if (!document_title_.empty()) return document_title_;
   return current_uri();
 }
@@ -370,7 +394,7 @@ void WebKitBrowser::on_title_answer(GObject* view, GAsyncResult* result, gpointe
   if (cancelled) return;
   auto* browser = static_cast<WebKitBrowser*>(self);
   if (!title.empty()) {
-    browser->document_title_ = title;
+    browser->document_title_ = shown_title(title.raw());
     browser->emit_title(title);
   }
   browser->complete_document();
@@ -417,7 +441,9 @@ void WebKitBrowser::on_title(WebKitWebView* view, GParamSpec* /*property*/, gpoi
   browser->emit_title(title != nullptr ? title : "");
 }
 
-void WebKitBrowser::emit_title(const Glib::ustring& title) {
+void WebKitBrowser::emit_title(const Glib::ustring& page_title) {
+  // As every window of ours shows a title: without the characters that turn text around.
+  const Glib::ustring title = shown_title(page_title.raw());
   // The engine's own report of a title already read from the page is not repeated.
   if (title == last_title_) return;
   last_title_ = title;

@@ -9,6 +9,7 @@
 
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
+#include "desktop/page_title.h"
 #include "engine/dialogs/webkit_view_helpers.h"
 
 namespace kv {
@@ -81,7 +82,7 @@ PageProperties read_page_properties(WebKitWebView* view) {
   PageProperties properties;
   if (!has_page(view)) return properties;
   const char* title = webkit_web_view_get_title(view);
-  properties.title = title != nullptr ? title : "";
+  properties.title = shown_title(title != nullptr ? title : "");
   properties.address = webkit_web_view_get_uri(view);
   properties.protocol = protocol_name(properties.address);
   WebKitURIResponse* response = nullptr;

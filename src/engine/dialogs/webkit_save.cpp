@@ -1,11 +1,13 @@
 #include "engine/dialogs/webkit_save.h"
 
+#include <glibmm/main.h>
 #include <gtkmm/filechooserdialog.h>
 
 #include <memory>
 
 #include "desktop/glib_handles.h"
 #include "desktop/guarded.h"
+#include "desktop/unrecorded_file_chooser.h"
 #include "engine/dialogs/webkit_view_helpers.h"
 
 namespace kv {
@@ -47,9 +49,9 @@ void on_html_data(GObject* source, GAsyncResult* result, gpointer data) {
 }
 
 // Swaps the extension of the name in the chooser for the chosen kind's.
-void match_extension(Gtk::FileChooserDialog& dialog, const Glib::RefPtr<Gtk::FileFilter>& html) {
-  Glib::ustring name = dialog.get_current_name();
-  const std::string wanted = dialog.get_filter() == html ? kHtmlExtension : kCompleteExtension;
+void match_extension(Gtk::FileChooser& chooser, const Glib::RefPtr<Gtk::FileFilter>& html) {
+  Glib::ustring name = chooser.get_current_name();
+  const std::string wanted = chooser.get_filter() == html ? kHtmlExtension : kCompleteExtension;
   for (const char* old : {kCompleteExtension, kHtmlExtension, ".mht", ".htm"}) {
     const Glib::ustring ending(old);
     if (name.size() > ending.size() &&
@@ -58,7 +60,55 @@ void match_extension(Gtk::FileChooserDialog& dialog, const Glib::RefPtr<Gtk::Fil
       break;
     }
   }
-  dialog.set_current_name(name + wanted);
+  chooser.set_current_name(name + wanted);
+}
+
+// The two kinds of saved page, offered as the chooser's filters; the "HTML only" one.
+Glib::RefPtr<Gtk::FileFilter> offer_kinds(Gtk::FileChooser& chooser, WebKitWebView* view) {
+  auto complete = Gtk::FileFilter::create();
+  complete->set_name("Web page, complete");
+  complete->add_pattern("*.mhtml");
+  complete->add_pattern("*.mht");
+  auto html = Gtk::FileFilter::create();
+  html->set_name("HTML only");
+  html->add_pattern("*.html");
+  html->add_pattern("*.htm");
+  chooser.add_filter(complete);
+  chooser.add_filter(html);
+  chooser.set_filter(complete);
+  chooser.set_current_name(suggested_file_name(page_title_or_address(view)) + kCompleteExtension);
+  chooser.property_filter().signal_changed().connect(
+      [&chooser, html] { guarded([&] { match_extension(chooser, html); }); });
+  return html;
+}
+
+void save_as(WebKitWebView* view, const std::string& path, bool html_only) {
+  if (path.empty()) return;
+  if (html_only) {
+    save_page_html(view, path, {});
+  } else {
+    save_page_mhtml(view, path, {});
+  }
+}
+
+// A private window's page, in a chooser that adds nothing to the desktop's recent files;
+// as modal as GTK's own.
+void run_unrecorded_save_as(WebKitWebView* view) {
+  UnrecordedFileChooser dialog("Save Web Page", Gtk::FILE_CHOOSER_ACTION_SAVE);
+  gtk_window_set_transient_for(GTK_WINDOW(dialog.gobj()), toplevel_window_of(view));
+  dialog.set_modal(true);
+  const Glib::RefPtr<Gtk::FileFilter> html = offer_kinds(dialog.chooser, view);
+  const Glib::RefPtr<Glib::MainLoop> loop = Glib::MainLoop::create();
+  ChosenFiles chosen;
+  dialog.on_answer([&](const ChosenFiles& answer) {
+    chosen = answer;
+    loop->quit();
+  });
+  dialog.present();
+  loop->run();
+  if (!chosen.paths.empty()) {
+    save_as(view, chosen.paths.front(), dialog.chooser.get_filter() == html);
+  }
 }
 
 }  // namespace
@@ -105,6 +155,10 @@ void save_page_html(WebKitWebView* view, const std::string& path, std::function<
 
 void run_save_as_dialog(WebKitWebView* view) {
   if (!has_page(view)) return;
+  if (webkit_web_view_is_ephemeral(view) != FALSE) {
+    run_unrecorded_save_as(view);
+    return;
+  }
   Gtk::FileChooserDialog dialog("Save Web Page", Gtk::FILE_CHOOSER_ACTION_SAVE);
   gtk_window_set_transient_for(GTK_WINDOW(dialog.gobj()), toplevel_window_of(view));
   dialog.set_modal(true);
@@ -112,32 +166,12 @@ void run_save_as_dialog(WebKitWebView* view) {
   dialog.add_button("_Save", Gtk::RESPONSE_ACCEPT);
   dialog.set_default_response(Gtk::RESPONSE_ACCEPT);
   dialog.set_do_overwrite_confirmation(true);
-
-  auto complete = Gtk::FileFilter::create();
-  complete->set_name("Web page, complete");
-  complete->add_pattern("*.mhtml");
-  complete->add_pattern("*.mht");
-  auto html = Gtk::FileFilter::create();
-  html->set_name("HTML only");
-  html->add_pattern("*.html");
-  html->add_pattern("*.htm");
-  dialog.add_filter(complete);
-  dialog.add_filter(html);
-  dialog.set_filter(complete);
-  dialog.set_current_name(suggested_file_name(page_title_or_address(view)) + kCompleteExtension);
-  dialog.property_filter().signal_changed().connect(
-      [&dialog, &html] { guarded([&] { match_extension(dialog, html); }); });
-
+  const Glib::RefPtr<Gtk::FileFilter> html = offer_kinds(dialog, view);
   if (dialog.run() != Gtk::RESPONSE_ACCEPT) return;
   const std::string path = dialog.get_filename();
   const bool html_only = dialog.get_filter() == html;
   dialog.hide();
-  if (path.empty()) return;
-  if (html_only) {
-    save_page_html(view, path, {});
-  } else {
-    save_page_mhtml(view, path, {});
-  }
+  save_as(view, path, html_only);
 }
 
 }  // namespace kv

@@ -1,5 +1,6 @@
 #include "engine/dialogs/webkit_view_helpers.h"
 
+#include "desktop/page_title.h"
 namespace kv {
 
 bool has_page(WebKitWebView* view) {
@@ -17,8 +18,9 @@ GtkWindow* toplevel_window_of(WebKitWebView* view) {
 
 Glib::ustring page_title_or_address(WebKitWebView* view) {
   if (view == nullptr) return {};
-  const char* title = webkit_web_view_get_title(view);
-  if (title != nullptr && *title != '\0') return title;
+  const std::string title = shown_title(
+      webkit_web_view_get_title(view) != nullptr ? webkit_web_view_get_title(view) : "");
+  if (!title.empty()) return title;
   const char* uri = webkit_web_view_get_uri(view);
   return uri != nullptr ? uri : "";
 }

@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace kv {
 namespace {
@@ -78,6 +80,9 @@ std::string numbered(const std::string& path, int n) {
          extension;
 }
 
+// The length of the random part that g_mkstemp puts into a partial file's name.
+constexpr std::size_t kRandomPart = 6;
+
 // Renames without replacing anything: 0, or the errno (EEXIST when the name is taken).
 int rename_no_replace(const std::string& from, const std::string& to) {
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
@@ -121,15 +126,18 @@ namespace {
 std::optional<std::string> move_partial_file(const std::string& partial_path,
                                              const std::string& final_path, bool may_replace,
                                              std::string& error) {
+  int first_free = 0;
   if (may_replace) {
-    if (g_rename(partial_path.c_str(), final_path.c_str()) != 0) {
+    if (g_rename(partial_path.c_str(), final_path.c_str()) == 0) return final_path;
+    // A folder made at that name since: the file takes a free name beside it.
+    if (errno != EISDIR && errno != ENOTEMPTY && errno != EEXIST) {
       error = g_strerror(errno);
       return std::nullopt;
     }
-    return final_path;
+    first_free = 1;
   }
   constexpr int kFreeNamesTried = 1000;
-  for (int n = 0; n <= kFreeNamesTried; ++n) {
+  for (int n = first_free; n <= kFreeNamesTried; ++n) {
     std::string path = n == 0 ? final_path : numbered(final_path, n);
     const int failure = rename_no_replace(partial_path, path);
     if (failure == 0) return path;
@@ -150,6 +158,30 @@ std::optional<std::string> complete_partial_file(const std::string& partial_path
   auto saved = move_partial_file(partial_path, final_path, may_replace, error);
   if (saved) g_remove((partial_path + kKeptSuffix).c_str());
   return saved;
+}
+
+std::optional<std::string> name_beneath_partial(const std::string& path) {
+  std::string name = path;
+  for (const char* suffix : {kEngineSuffix, kKeptSuffix}) {
+    if (name.ends_with(suffix)) {
+      name.resize(name.size() - std::strlen(suffix));
+      break;
+    }
+  }
+  // "<name>.XXXXXX.part", as reserve_partial_file makes them.
+  constexpr std::string_view kPart = ".part";
+  const std::size_t tail = 1 + kRandomPart + kPart.size();
+  const auto slash = name.find_last_of('/');
+  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+  if (!name.ends_with(kPart) || name.size() <= base + tail || name[name.size() - tail] != '.') {
+    return std::nullopt;
+  }
+  const std::string_view random(name.data() + name.size() - tail + 1, kRandomPart);
+  if (!std::all_of(random.begin(), random.end(),
+                   [](char c) { return g_ascii_isalnum(c) != FALSE; })) {
+    return std::nullopt;
+  }
+  return name.substr(0, name.size() - tail);
 }
 
 void discard_partial_file(const std::string& partial_path) {

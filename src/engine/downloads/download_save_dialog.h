@@ -8,9 +8,10 @@
 
 namespace kv {
 
-// The GTK save dialog for a download: opens in the question's folder with its file
-// name, asks before it replaces a file, and answers once when closed.
+// The save dialog for a download: opens in the question's folder with its file name,
+// asks before it replaces a file, and answers once when closed. GTK's own, which adds
+// the file to the desktop's recently used files, unless the question leaves no trace.
 void run_download_save_dialog(const SaveQuestion& question,
-                              std::function<void(std::optional<std::string>)> answer);
+                              std::function<void(std::optional<SaveAnswer>)> answer);
 
 }  // namespace kv

@@ -69,8 +69,11 @@ GtkWindow* window_of(WebKitDownload* download) {
 // One download, from the engine's start to the user closing its window.
 class Download : public std::enable_shared_from_this<Download> {
  public:
-  explicit Download(WebKitDownload* download)
-      : download_(ref_object(download)), source_(source_of(download)) {}
+  // A private window's download leaves nothing on disk but the file itself.
+  Download(WebKitDownload* download, bool leaves_no_trace)
+      : download_(ref_object(download)),
+        source_(source_of(download)),
+        leaves_no_trace_(leaves_no_trace) {}
   ~Download() {
     if (progress_timer_ != 0) g_source_remove(progress_timer_);
     g_signal_handlers_disconnect_by_data(download_.get(), this);
@@ -115,10 +118,11 @@ class Download : public std::enable_shared_from_this<Download> {
       });
       return TRUE;
     }
-    const SaveQuestion question{window_of(download), download_dir(), me->file_name_};
+    const SaveQuestion question{window_of(download), download_dir(), me->file_name_,
+                                me->leaves_no_trace_};
     guarded([&] {
-      desktop().choose(question, [weak](std::optional<std::string> path) {
-        if (auto alive = weak.lock()) alive->answered(std::move(path));
+      desktop().choose(question, [weak](std::optional<SaveAnswer> chosen) {
+        if (auto alive = weak.lock()) alive->answered(std::move(chosen));
       });
     });
     // The engine holds the download until the destination is set.
@@ -127,7 +131,7 @@ class Download : public std::enable_shared_from_this<Download> {
 
   static void on_received(WebKitDownload* /*download*/, guint64 /*length*/, gpointer self) {
     auto* me = static_cast<Download*>(self);
-    if (!me->received_kept_ && !me->partial_.empty()) {
+    if (!me->received_kept_ && !me->partial_.empty() && !me->leaves_no_trace_) {
       me->received_kept_ = keep_received_data(me->partial_);
     }
     me->show_progress(false);
@@ -153,16 +157,24 @@ class Download : public std::enable_shared_from_this<Download> {
     static_cast<Download*>(self)->end();
   }
 
-  void answered(std::optional<std::string> path) {
+  void answered(std::optional<SaveAnswer> chosen) {
     asking_ = false;
-    if (!path) {
+    if (!chosen) {
       cancel();
       if (ended_) retire();
       return;
     }
-    final_ = std::move(*path);
-    // Only a file there now was asked about; one that appears later is never replaced.
-    may_replace_ = g_file_test(final_.c_str(), G_FILE_TEST_EXISTS) != FALSE;
+    final_ = std::move(chosen->path);
+    // Only the file the user was asked about may be replaced; one that appears later
+    // never is.
+    may_replace_ = chosen->replace;
+    // A partial file of a download that runs (picked in the dialog's list, or completed
+    // into its name field) is never a download's end: it is saved under the name that
+    // partial file stands for, beside whatever has that name by then.
+    if (auto meant = name_beneath_partial(final_)) {
+      final_ = std::move(*meant);
+      may_replace_ = false;
+    }
     if (ended_) {
       // It failed while the dialog was open.
       show_ended();
@@ -171,7 +183,7 @@ class Download : public std::enable_shared_from_this<Download> {
     std::string error;
     if (auto partial = reserve_partial_file(final_, error)) {
       partial_ = std::move(*partial);
-      unfinished_downloads().add({partial_, final_});
+      if (!leaves_no_trace_) unfinished_downloads().add({partial_, final_});
       // The partial file is ours, made empty just now.
       webkit_download_set_allow_overwrite(download_.get(), TRUE);
       webkit_download_set_destination(download_.get(), Glib::filename_to_uri(partial_).c_str());
@@ -241,7 +253,7 @@ class Download : public std::enable_shared_from_this<Download> {
     } else if (!failure_) {
       if (auto saved = complete_partial_file(partial_, final_, may_replace_, error)) {
         final_ = std::move(*saved);
-        unfinished_downloads().remove(partial_);
+        if (!leaves_no_trace_) unfinished_downloads().remove(partial_);
       } else {
         failure_ = "it could not be saved as " + final_ + " (" + error + ")";
       }
@@ -287,7 +299,7 @@ class Download : public std::enable_shared_from_this<Download> {
   void discard_partial() {
     if (partial_.empty()) return;
     discard_partial_file(partial_);
-    unfinished_downloads().remove(partial_);
+    if (!leaves_no_trace_) unfinished_downloads().remove(partial_);
   }
 
   void retire();
@@ -301,7 +313,8 @@ class Download : public std::enable_shared_from_this<Download> {
   std::unique_ptr<DownloadWindow> window_;
   gint64 shown_at_ = 0;
   guint progress_timer_ = 0;
-  bool may_replace_ = false;  // the save dialog asked about a file at final_
+  bool may_replace_ = false;  // the user agreed to replace the file at final_
+  const bool leaves_no_trace_;
   bool asking_ = false;
   bool cancelled_ = false;
   bool ended_ = false;
@@ -337,10 +350,10 @@ gboolean on_response(WebKitWebView* /*view*/, WebKitPolicyDecision* decision,
   return TRUE;
 }
 
-void on_download_started(WebKitWebContext* /*context*/, WebKitDownload* download,
-                         gpointer /*data*/) {
+void on_download_started(WebKitWebContext* context, WebKitDownload* download, gpointer /*data*/) {
   guarded([&] {
-    auto made = std::make_shared<Download>(download);
+    auto made =
+        std::make_shared<Download>(download, webkit_web_context_is_ephemeral(context) != FALSE);
     made->connect();
     all_downloads().push_back(std::move(made));
   });

@@ -15,9 +15,9 @@ namespace kv {
 
 class DownloadWindow;
 
-// Answers with the chosen file's path, or nothing on Cancel; it may answer later.
+// Answers with the chosen file, or nothing on Cancel; it may answer later.
 using SaveChooser =
-    std::function<void(const SaveQuestion&, std::function<void(std::optional<std::string>)>)>;
+    std::function<void(const SaveQuestion&, std::function<void(std::optional<SaveAnswer>)>)>;
 // Opens a file:// URI with the desktop's default handler; false when nothing could.
 using UriOpener = std::function<bool(const std::string& uri)>;
 
@@ -32,6 +32,7 @@ void use_download_desktop(SaveChooser chooser, UriOpener opener,
 // Handles every download of `context`: asks where to save it (in the download folder,
 // under the suggested name), receives it into a partial file there while a window shows
 // its progress, and renames it when complete. The page that started it stays as it was.
+// A private context's downloads are never named in the record of unfinished downloads.
 void watch_downloads(WebKitWebContext* context);
 
 // Shows a downloaded file's folder (or opens the file) with the desktop's handler, as a

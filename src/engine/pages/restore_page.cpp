@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "desktop/glib_handles.h"
+#include "desktop/page_title.h"
 
 namespace kv {
 namespace {
@@ -32,8 +33,10 @@ std::string shortened(std::string text) {
 }  // namespace
 
 std::string restore_entry_text(const RestoreEntry& entry) {
-  if (entry.title.empty() || entry.title == entry.address) return shortened(entry.address);
-  return shortened(entry.title) + " — " + shortened(entry.address);
+  // A session file from before kept titles as pages gave them.
+  const std::string title = shown_title(entry.title);
+  if (title.empty() || title == entry.address) return shortened(entry.address);
+  return shortened(title) + " — " + shortened(entry.address);
 }
 
 Notice restore_notice(const std::vector<RestoreEntry>& windows, bool can_reopen,

@@ -10,6 +10,7 @@
 #include "engine/requests/page_dialogs.h"
 #include "engine/requests/page_print_requests.h"
 #include "engine/requests/permission_questions.h"
+#include "engine/requests/unrecorded_page_files.h"
 #include "engine/requests/user_mouse_requests.h"
 
 namespace kv {
@@ -21,6 +22,7 @@ PageRequests::PageRequests(WebKitWebView* view, Gtk::Box& area, Gtk::Overlay& pa
       std::make_unique<LoginSaveQuestion>(view, forms, *questions_, desktop_login_store());
   show_notifications_on_desktop(view);
   limit_page_print_requests(view);
+  if (webkit_web_view_is_ephemeral(view) != FALSE) choose_page_files_unrecorded(view);
   full_screen_notice_ = std::make_unique<FullScreenNotice>(page);
   dialogs_ = std::make_unique<PageDialogs>(view, page, *questions_);
   windows_ = std::make_unique<WindowRequests>(view, std::move(events.open_window));

@@ -33,8 +33,9 @@ struct PageRequestEvents {
 // Everything a page of one view may ask of the user, each answered as its own file says:
 // windows, the sites' questions (location, notifications, camera, ...) and the password
 // to save in bars above the page, alerts, confirms and prompts in the program's box over
-// it, print(), desktop notifications, full screen with its notice, and the mouse's own
-// requests. `area` holds the bars above `page`, which holds the view and what lies over it.
+// it, print(), a private window's file choosers, desktop notifications, full screen with its
+// notice, and the mouse's own requests. `area` holds the bars above `page`, which holds the view
+// and what lies over it.
 class PageRequests {
  public:
   PageRequests(WebKitWebView* view, Gtk::Box& area, Gtk::Overlay& page, LoginForms& forms,

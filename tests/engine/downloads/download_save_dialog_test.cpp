@@ -26,13 +26,13 @@ Gtk::FileChooserDialog* shown_dialog() {
 
 struct Answers {
   int count = 0;
-  std::optional<std::string> last;
+  std::optional<SaveAnswer> last;
 };
 
 Gtk::FileChooserDialog* ask(const SaveQuestion& question, Answers& answers) {
-  run_download_save_dialog(question, [&answers](std::optional<std::string> path) {
+  run_download_save_dialog(question, [&answers](std::optional<SaveAnswer> chosen) {
     ++answers.count;
-    answers.last = std::move(path);
+    answers.last = std::move(chosen);
   });
   test::run_until([] { return shown_dialog() != nullptr; });
   return shown_dialog();
@@ -72,20 +72,32 @@ TEST(DownloadSaveDialogTest, OffersTheNameInTheFolderAsksBeforeReplacingAndAnswe
   dialog->response(Gtk::RESPONSE_ACCEPT);
   EXPECT_TRUE(test::run_until([&] { return answers.count == 1; }));
   EXPECT_NE(asked.raw().find("already exists"), std::string::npos) << asked;
-  EXPECT_EQ(answers.last, folder.file("report.zip"));
+  ASSERT_TRUE(answers.last);
+  EXPECT_EQ(answers.last->path, folder.file("report.zip"));
+  EXPECT_TRUE(answers.last->replace) << "the user agreed to replace it";
   dialog->response(Gtk::RESPONSE_CANCEL);
   EXPECT_EQ(answers.count, 1) << "a dialog answers once";
   EXPECT_TRUE(test::run_until([] { return shown_dialog() == nullptr; }));
 }
 
-TEST(DownloadSaveDialogTest, CancelAnswersNothing) {
+TEST(DownloadSaveDialogTest, CancelAnswersNothingAndAFreeNameReplacesNothing) {
   test::TempDir folder;
   Answers answers;
   Gtk::FileChooserDialog* dialog = ask({nullptr, folder.path(), "report.zip"}, answers);
   ASSERT_NE(dialog, nullptr);
   dialog->response(Gtk::RESPONSE_CANCEL);
   EXPECT_EQ(answers.count, 1);
-  EXPECT_EQ(answers.last, std::nullopt);
+  EXPECT_FALSE(answers.last.has_value());
+
+  Answers saved;
+  dialog = ask({nullptr, folder.path(), "report.zip"}, saved);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(test::run_until([&] { return dialog->get_filename() == folder.file("report.zip"); }));
+  dialog->response(Gtk::RESPONSE_ACCEPT);
+  ASSERT_TRUE(test::run_until([&] { return saved.count == 1; }));
+  ASSERT_TRUE(saved.last);
+  EXPECT_EQ(saved.last->path, folder.file("report.zip"));
+  EXPECT_FALSE(saved.last->replace);
 }
 
 }  // namespace

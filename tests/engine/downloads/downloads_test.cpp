@@ -60,7 +60,9 @@ class DownloadsTest : public ::testing::Test {
     use_download_desktop(
         [this](const SaveQuestion& question, auto answer) {
           questions.push_back(question);
-          Glib::signal_idle().connect_once([answer, chosen = chosen] { answer(chosen); });
+          Glib::signal_idle().connect_once([answer, chosen = chosen, replace = replace] {
+            answer(chosen ? std::optional<SaveAnswer>({*chosen, replace}) : std::nullopt);
+          });
         },
         [this](const std::string& uri) {
           opened.push_back(uri);
@@ -109,6 +111,7 @@ class DownloadsTest : public ::testing::Test {
   test::EventLog log{*window.browser};
   test::TempDir folder;
   std::optional<std::string> chosen = folder.file("report.zip");
+  bool replace = false;  // the user agreed to replace a file there
   std::vector<SaveQuestion> questions;
   std::vector<std::string> opened;
   bool open_works = true;
@@ -172,6 +175,7 @@ TEST_F(DownloadsTest, WithoutALengthTheBytesReceivedAreShownAlone) {
 
 TEST_F(DownloadsTest, ACutOffDownloadSaysWhyAndLeavesTheFileItWouldReplace) {
   test::write_bytes(*chosen, "the old report");
+  replace = true;
   DownloadWindow* shown = download(8 * kMiB, {}, 2 * kMiB);
   ASSERT_NE(shown, nullptr);
   ASSERT_TRUE(run_until([&] { return ended(*shown); }));

@@ -8,6 +8,7 @@
 #include "engine/pages/certificate_page.h"
 #include "engine/pages/crash_page.h"
 #include "engine/pages/notice_scheme.h"
+#include "engine/pages/restore_page.h"
 #include "support/engine_window.h"
 #include "support/local_server.h"
 #include "support/run_until.h"
@@ -208,6 +209,13 @@ TEST(NoticeText, AddressesAreEscapedAndEveryReasonAndProblemIsWorded) {
   EXPECT_EQ(problems,
             (std::vector<std::string>{"It has expired.", "It has been revoked by its issuer."}));
   EXPECT_EQ(certificate_problems(static_cast<GTlsCertificateFlags>(0)).size(), 1U);
+}
+
+// A session file from before holds titles as the pages gave them.
+TEST(RestoreNotice, NamesAWindowByItsTitleWithoutWhatTurnsItAround) {
+  EXPECT_EQ(restore_entry_text({"\u202Elmth.nigol/knab", "http://a.test/"}),
+            "lmth.nigol/knab \u2014 http://a.test/");
+  EXPECT_EQ(restore_entry_text({"\u200F\u2066", "http://a.test/"}), "http://a.test/");
 }
 
 }  // namespace
