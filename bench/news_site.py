@@ -108,8 +108,15 @@ class Arrivals:
             return len(self.content.get(token, ())), len(self.listed.get(token, ()))
 
 
+LISTED_HOSTS = {host for host, _ in LISTED}
+
+
 def handles(path):
-    return path.startswith("http://") or path.startswith("/news/")
+    """The news page and its listed hosts'. Any other host (a program's start page) keeps
+    the proxy's 404, which ends the load at once and keeps no connection open."""
+    if path.startswith("http://"):
+        return path[len("http://"):].split("/", 1)[0].split(":", 1)[0] in LISTED_HOSTS
+    return path.startswith("/news/")
 
 
 def answer(path, arrivals):

@@ -13,6 +13,7 @@
 
 #include "app/command_line.h"
 #include "app/program.h"
+#include "app/spare_view_demand.h"
 #include "app/splash.h"
 #include "browser/addresses.h"
 #include "browser/form1.h"
@@ -67,6 +68,7 @@ class BrowserApplication {
     // Windows go before the services and factories they use.
     splash_.reset();
     program_.reset();
+    spare_demand_.reset();
   }
   BrowserApplication(const BrowserApplication&) = delete;
   BrowserApplication& operator=(const BrowserApplication&) = delete;
@@ -109,6 +111,7 @@ class BrowserApplication {
     install_product_icon();
     program_ = std::make_unique<Program>(services_, browsers_, application_folder(),
                                          [this] { end_cleanly(); });
+    spare_demand_ = std::make_unique<SpareViewDemand>(*program_, [] { keep_spare_view(); });
     // A session that ends, or Ctrl+C in a terminal, ends the program as File > Close
     // does, so that favourites added since the last load are kept.
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
@@ -138,18 +141,17 @@ class BrowserApplication {
       return;
     }
     for (const std::string& address : line.addresses) {
-      settle_first_window(drawn_once_loaded(program_->open_main_window(address)));
+      Form1& form = settle_first_window(drawn_once_loaded(program_->open_main_window(address)));
+      if (&form == program_->first_main_window()) spare_demand_->started_for_links(form);
     }
   }
 
-  // Once the program's first page has loaded, a web process is kept ready for the next
-  // window, which a later start's address or New Window opens, and the downloads that
-  // an earlier run left unfinished are told.
+  // Once the program's first page has loaded, the downloads that an earlier run left
+  // unfinished are told.
   Form1& settle_first_window(Form1& form) {
     auto once = std::make_shared<sigc::connection>();
     *once = form.wWeb.DocumentComplete.connect([this, &form, once](const Glib::ustring&) {
       once->disconnect();
-      keep_spare_view();
       guarded([&] { show_unfinished_downloads_notice(form, std::exchange(left_downloads_, {})); });
     });
     return form;
@@ -250,6 +252,7 @@ class BrowserApplication {
   std::optional<Session> lost_;
   std::vector<UnfinishedDownload> left_downloads_;
   std::unique_ptr<Program> program_;
+  std::unique_ptr<SpareViewDemand> spare_demand_;
   std::unique_ptr<frmSplash> splash_;
 };
 

@@ -70,6 +70,7 @@ Form1& Program::make_main_window(WebBrowser* related, const Glib::ustring& addre
   attach_behaviour(added);
   run_startup(added, address);
   windows_changed.emit();
+  window_made.emit(added);
   return added;
 }
 

@@ -55,6 +55,9 @@ class Program : public ProgramHost, public FavoritesHost, public sigc::trackable
 
   // A main window opened, closed, or committed a page.
   sigc::signal<void()> windows_changed;
+  // A main window was made, its behaviour attached and its first page asked for; it is
+  // not shown yet.
+  sigc::signal<void(Form1&)> window_made;
   // A main window's page changed its title.
   sigc::signal<void()> titles_changed;
 

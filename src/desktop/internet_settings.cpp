@@ -15,6 +15,8 @@ constexpr const char* kGroup = "General";
 constexpr const char* kHomePageKey = "HomePage";
 constexpr const char* kPasswordsGroup = "Passwords";
 constexpr const char* kOfferKey = "OfferToSave";
+constexpr const char* kAdvancedGroup = "Advanced";
+constexpr const char* kAccelerationKey = "HardwareAcceleration";
 
 OwnedKeyFile parse(std::string_view settings) {
   OwnedKeyFile file(g_key_file_new());
@@ -83,20 +85,40 @@ bool save_home_page(const Glib::ustring& address) {
   return write_settings(with_home_page(settings_text(), address));
 }
 
-bool offer_to_save_passwords() {
+namespace {
+
+// A switch that is on unless the file says false; a value that is no boolean is on.
+bool switch_on(const char* group, const char* key) {
   const OwnedKeyFile file = parse(settings_text());
   OwnedError missing;
-  const gboolean offer =
-      g_key_file_get_boolean(file.get(), kPasswordsGroup, kOfferKey, out(missing));
-  return missing || offer != FALSE;
+  const gboolean on = g_key_file_get_boolean(file.get(), group, key, out(missing));
+  return missing || on != FALSE;
 }
 
-bool save_offer_to_save_passwords(bool offer) {
+bool save_switch(const char* group, const char* key, bool on) {
   const OwnedKeyFile file = parse(settings_text());
-  g_key_file_set_boolean(file.get(), kPasswordsGroup, kOfferKey, offer ? TRUE : FALSE);
+  g_key_file_set_boolean(file.get(), group, key, on ? TRUE : FALSE);
   gsize length = 0;
   const OwnedChars data(g_key_file_to_data(file.get(), &length, nullptr));
   return write_settings(std::string(data.get(), length));
+}
+
+}  // namespace
+
+bool offer_to_save_passwords() {
+  return switch_on(kPasswordsGroup, kOfferKey);
+}
+
+bool save_offer_to_save_passwords(bool offer) {
+  return save_switch(kPasswordsGroup, kOfferKey, offer);
+}
+
+bool use_hardware_acceleration() {
+  return switch_on(kAdvancedGroup, kAccelerationKey);
+}
+
+bool save_use_hardware_acceleration(bool use) {
+  return save_switch(kAdvancedGroup, kAccelerationKey, use);
 }
 
 }  // namespace kv

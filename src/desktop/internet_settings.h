@@ -23,6 +23,12 @@ bool save_home_page(const Glib::ustring& address);
 bool offer_to_save_passwords();
 bool save_offer_to_save_passwords(bool offer);
 
+// Whether pages may be drawn with the GPU where the machine has a usable one (on until the
+// user turns it off). The browser reads it once, as it starts: the engine's drawing is
+// chosen before its first page.
+bool use_hardware_acceleration();
+bool save_use_hardware_acceleration(bool use);
+
 // The same for the settings file's text: the home page it sets (or the default), and the
 // text with the home page set to `address` (without white space at its ends) and everything
 // else it held kept.

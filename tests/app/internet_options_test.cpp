@@ -80,6 +80,29 @@ TEST_F(InternetOptionsTest, TheWindowFitsALaptopScreenOnEveryPage) {
   }
 }
 
+TEST_F(InternetOptionsTest, HardwareAccelerationIsTickedUntilTurnedOffAndSaysWhenItApplies) {
+  {
+    InternetOptionsWindow window;
+    EXPECT_TRUE(window.advanced.chkHardwareAcceleration.get_active());
+    EXPECT_NE(window.advanced.lblAccelerationNote.get_text().raw().find("next time"),
+              std::string::npos);
+    window.show();
+    window.advanced.chkHardwareAcceleration.set_active(false);
+    window.cmdCancel.clicked();
+    EXPECT_TRUE(use_hardware_acceleration()) << "Cancel keeps nothing";
+  }
+  InternetOptionsWindow window;
+  window.show();
+  window.advanced.chkHardwareAcceleration.set_active(false);
+  window.cmdApply.clicked();
+  EXPECT_FALSE(use_hardware_acceleration());
+  EXPECT_FALSE(InternetOptionsWindow().advanced.chkHardwareAcceleration.get_active())
+      << "shows what is set";
+  window.advanced.chkHardwareAcceleration.set_active(true);
+  window.cmdOk.clicked();
+  EXPECT_TRUE(use_hardware_acceleration());
+}
+
 TEST_F(InternetOptionsTest, AHomePageThatCannotBeSavedKeepsTheWindowOpenAndSaysSo) {
   // A folder where the settings file should be: the save fails.
   g_mkdir(internet_settings_path().c_str(), 0700);

@@ -1,6 +1,9 @@
 #include "desktop/internet_settings.h"
 
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
+
+#include "desktop/user_paths.h"
 
 namespace kv {
 namespace {
@@ -22,6 +25,30 @@ TEST(InternetSettings, AnyOtherFileGivesTheDefaultHomePage) {
     EXPECT_EQ(home_page_in(text), kDefaultHomePage) << text;
   }
   EXPECT_EQ(home_page_in(with_home_page("", " \t ")), kDefaultHomePage);
+}
+
+// The browser reads it as it starts; the Internet Options program writes it.
+TEST(InternetSettings, HardwareAccelerationIsOnUntilTurnedOffAndKeepsTheRestOfTheFile) {
+  const std::string path = internet_settings_path();
+  g_remove(path.c_str());
+  EXPECT_TRUE(use_hardware_acceleration()) << "no settings file yet";
+
+  ASSERT_TRUE(save_home_page("http://kept.test/"));
+  ASSERT_TRUE(save_use_hardware_acceleration(false));
+  EXPECT_FALSE(use_hardware_acceleration());
+  EXPECT_EQ(configured_home_page(), "http://kept.test/");
+  EXPECT_TRUE(offer_to_save_passwords()) << "a switch of its own";
+  ASSERT_TRUE(save_use_hardware_acceleration(true));
+  EXPECT_TRUE(use_hardware_acceleration());
+
+  // Written by hand: only a plain false turns it off.
+  ASSERT_TRUE(
+      g_file_set_contents(path.c_str(), "[Advanced]\nHardwareAcceleration=perhaps\n", -1, nullptr));
+  EXPECT_TRUE(use_hardware_acceleration());
+  ASSERT_TRUE(
+      g_file_set_contents(path.c_str(), "[Advanced]\nHardwareAcceleration=false\n", -1, nullptr));
+  EXPECT_FALSE(use_hardware_acceleration());
+  g_remove(path.c_str());
 }
 
 }  // namespace

@@ -120,11 +120,14 @@ InternetOptionsWindow::InternetOptionsWindow()
   privacy_page_.pack_start(passwords, Gtk::PACK_EXPAND_WIDGET);
   content_page_.set_border_width(8);
   content_page_.pack_start(content_blocking, Gtk::PACK_SHRINK);
+  advanced_page_.set_border_width(8);
+  advanced_page_.pack_start(advanced, Gtk::PACK_SHRINK);
   set_control_name(tabSections, "tabSections");
   tabSections.append_page(general_page_, "_General", true);
   tabSections.append_page(privacy_page_, "_Privacy", true);
   tabSections.append_page(content_page_, "Co_ntent", true);
   tabSections.append_page(sync, "S_ync", true);
+  tabSections.append_page(advanced_page_, "Ad_vanced", true);
   layout_.pack_start(tabSections, Gtk::PACK_EXPAND_WIDGET);
   layout_.pack_start(lblMessage, Gtk::PACK_SHRINK);
   layout_.pack_start(buttons_, Gtk::PACK_SHRINK);
@@ -169,6 +172,10 @@ bool InternetOptionsWindow::apply() {
   }
   if (!sync.apply()) {
     lblMessage.set_text("The sync settings could not be saved.");
+    return false;
+  }
+  if (!advanced.apply()) {
+    lblMessage.set_text("The hardware acceleration setting could not be saved.");
     return false;
   }
   lblMessage.set_text("");

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "app/options/advanced_section.h"
 #include "app/options/content_blocking_section.h"
 #include "app/options/passwords_section.h"
 #include "app/options/site_permissions_section.h"
@@ -20,7 +21,8 @@ namespace kv {
 
 // The Internet Options program's window: the home page that the browser's Home opens,
 // a button that clears the browsing history, one that deletes cookies and website
-// data, content blocking, the sites' kept permissions, and favourites sync.
+// data, content blocking, the sites' kept permissions, favourites sync, and how pages are
+// drawn.
 class InternetOptionsWindow : public Gtk::Window {
  public:
   InternetOptionsWindow();
@@ -34,12 +36,13 @@ class InternetOptionsWindow : public Gtk::Window {
   Gtk::Button cmdUseDefault, cmdClearHistory, cmdDeleteWebsiteData, cmdOk, cmdCancel, cmdApply;
   Gtk::Label lblMessage;
   // "General": home page, history, website data; "Privacy": site permissions, passwords;
-  // "Content": content blocking; "Sync": favourites sync.
+  // "Content": content blocking; "Sync": favourites sync; "Advanced": hardware acceleration.
   Gtk::Notebook tabSections;
   ContentBlockingSection content_blocking;
   SitePermissionsSection site_permissions;
   PasswordsSection passwords;
   SyncSection sync;
+  AdvancedSection advanced;
 
  private:
   bool apply();
@@ -48,7 +51,8 @@ class InternetOptionsWindow : public Gtk::Window {
 
   Gtk::Box layout_{Gtk::ORIENTATION_VERTICAL, 12};
   Gtk::Box general_page_{Gtk::ORIENTATION_VERTICAL, 12},
-      privacy_page_{Gtk::ORIENTATION_VERTICAL, 12}, content_page_{Gtk::ORIENTATION_VERTICAL, 12};
+      privacy_page_{Gtk::ORIENTATION_VERTICAL, 12}, content_page_{Gtk::ORIENTATION_VERTICAL, 12},
+      advanced_page_{Gtk::ORIENTATION_VERTICAL, 12};
   Gtk::Frame home_frame_, history_frame_, website_data_frame_;
   Gtk::Box home_box_{Gtk::ORIENTATION_VERTICAL, 6}, home_row_{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Box history_box_{Gtk::ORIENTATION_VERTICAL, 6};

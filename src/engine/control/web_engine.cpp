@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "desktop/glib_handles.h"
+#include "desktop/internet_settings.h"
+#include "engine/control/gpu_drawing.h"
 #include "engine/downloads/downloads.h"
 #include "engine/profile/notification_decisions.h"
 #include "engine/profile/spelling_languages.h"
@@ -62,6 +64,17 @@ void prepare_context(WebKitWebContext* made) {
   if (proxy_choice()) apply_proxy(made);
 }
 
+// Decided once, before the first view: the engine takes its drawing from the settings
+// that the first view is made with.
+bool pages_drawn_with_gpu() {
+  if (const std::optional<bool> forced =
+          forced_gpu_drawing(g_getenv("KESTRIVANE_HARDWARE_ACCELERATION"))) {
+    return *forced;
+  }
+  if (software_gl_forced(g_getenv("LIBGL_ALWAYS_SOFTWARE"))) return false;
+  return draw_pages_with_gpu(find_render_nodes(), use_hardware_acceleration());
+}
+
 std::weak_ptr<WebKitWebContext>& private_context_now() {
   static std::weak_ptr<WebKitWebContext> context;
   return context;
@@ -96,11 +109,14 @@ WebKitSettings* shared_web_settings() {
     // Every script request for a window must reach NewWindow2, where the window's
     // pop-up button decides; the engine's own pop-up blocking would decide first.
     webkit_settings_set_javascript_can_open_windows_automatically(made, TRUE);
-    // Accelerated compositing costs about 80 MiB in every web process where GL is drawn
-    // in software, and a third of that again for each further window; pages draw the
-    // same without it.
-    webkit_settings_set_hardware_acceleration_policy(made,
-                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    // With a GPU, the engine's own policy: pages, scrolling, animations and video drawn by
+    // it. Without one, accelerated compositing costs about 80 MiB in every web process
+    // (GL drawn in software), and a third of that again for each further window, for
+    // pages that draw the same without it.
+    if (!pages_drawn_with_gpu()) {
+      webkit_settings_set_hardware_acceleration_policy(made,
+                                                       WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    }
     // Camera, microphone and calls; each page still asks the user first.
     webkit_settings_set_enable_media_stream(made, TRUE);
     webkit_settings_set_enable_webrtc(made, TRUE);
