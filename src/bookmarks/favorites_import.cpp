@@ -11,6 +11,7 @@
 #include <memory>
 #include <unordered_set>
 
+#include "desktop/file_descriptor.h"
 #include "shell/favorites_folder.h"
 #include "shell/link_names.h"
 
@@ -20,27 +21,6 @@ namespace {
 constexpr std::size_t kMaxAddressBytes = 64 * 1024;
 constexpr std::size_t kMaxLinkFileBytes = 16 * 1024;
 constexpr int kMaxNumber = 10000;
-
-// A file descriptor of our own.
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  Fd(Fd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  Fd& operator=(Fd&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  [[nodiscard]] int get() const { return fd_; }
-  [[nodiscard]] bool valid() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
 
 struct DirCloser {
   void operator()(DIR* dir) const noexcept { ::closedir(dir); }

@@ -13,40 +13,29 @@
 namespace kv {
 namespace {
 
-// Our own kind of item in the keyring; other programs' items never match it.
-const SecretSchema kLoginSchema = {"example.palvenna.Kestrivane.Login",
-                                   SECRET_SCHEMA_NONE,
-                                   {{"scheme", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                    {"host", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                    {"port", SECRET_SCHEMA_ATTRIBUTE_INTEGER},
-                                    {"action-origin", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                    {"username", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                    {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
-                                   0,
-                                   nullptr,
-                                   nullptr,
-                                   nullptr,
-                                   nullptr,
-                                   nullptr,
-                                   nullptr,
-                                   nullptr};
+// Our own kind of item in the keyring, named `name`; other programs' items never match it.
+constexpr SecretSchema login_schema(const char* name) {
+  return {name,
+          SECRET_SCHEMA_NONE,
+          {{"scheme", SECRET_SCHEMA_ATTRIBUTE_STRING},
+           {"host", SECRET_SCHEMA_ATTRIBUTE_STRING},
+           {"port", SECRET_SCHEMA_ATTRIBUTE_INTEGER},
+           {"action-origin", SECRET_SCHEMA_ATTRIBUTE_STRING},
+           {"username", SECRET_SCHEMA_ATTRIBUTE_STRING},
+           {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
+          0,
+          nullptr,
+          nullptr,
+          nullptr,
+          nullptr,
+          nullptr,
+          nullptr,
+          nullptr};
+}
+
+const SecretSchema kLoginSchema = login_schema("example.palvenna.Kestrivane.Login");
 // The sync server's password: never offered to a page, never among the pages' logins.
-const SecretSchema kSyncLoginSchema = {"example.palvenna.Kestrivane.SyncLogin",
-                                       SECRET_SCHEMA_NONE,
-                                       {{"scheme", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                        {"host", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                        {"port", SECRET_SCHEMA_ATTRIBUTE_INTEGER},
-                                        {"action-origin", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                        {"username", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                        {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
-                                       0,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr};
+const SecretSchema kSyncLoginSchema = login_schema("example.palvenna.Kestrivane.SyncLogin");
 
 // What only asks the service waits this long; what may bring up the keyring's own unlock
 // dialog waits for the user a while longer.

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "bookmarks/bookmark_tree.h"
+#include "desktop/file_descriptor.h"
 #include "favorites/line_list_items.h"
 #include "favorites/module1.h"
 #include "shell/favorites_folder.h"
@@ -19,26 +20,6 @@ namespace {
 
 constexpr std::size_t kMaxPerFolder = 100000;
 constexpr int kMaxNumber = 10000;
-
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  Fd(Fd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  Fd& operator=(Fd&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  [[nodiscard]] int get() const { return fd_; }
-  [[nodiscard]] bool valid() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
 
 // The folder at `path` under `root`, each step a real folder: never a symbolic link,
 // never "." or "..".
